@@ -1,0 +1,65 @@
+// Time for the link: a monotonic millisecond clock, the local wall time for
+// logs and records, and the pause that keeps the window alive.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+namespace qmx {
+
+// Called wherever the program lets the window process pending events while it
+// waits for the instrument.  An empty pump does nothing.
+using EventPump = std::function<void()>;
+
+struct LocalTime {
+  unsigned year = 2000;
+  unsigned month = 1;  // 1..12
+  unsigned day = 1;    // 1..31
+  unsigned hour = 0;
+  unsigned minute = 0;
+  unsigned second = 0;
+  unsigned millisecond = 0;
+};
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  // Monotonic milliseconds since an arbitrary origin.
+  virtual int64_t NowMs() = 0;
+  // Local date and time with milliseconds.
+  virtual LocalTime LocalNow() = 0;
+  // Pause of `ms` milliseconds that calls `pump` at least once and between
+  // slices of at most 10 ms.
+  virtual void WaitMs(int64_t ms, const EventPump& pump) = 0;
+  // Blocks without pumping (used by the port while it polls the device).
+  virtual void SleepMs(int64_t ms) = 0;
+};
+
+class SystemClock final : public Clock {
+ public:
+  int64_t NowMs() override;
+  LocalTime LocalNow() override;
+  void WaitMs(int64_t ms, const EventPump& pump) override;
+  void SleepMs(int64_t ms) override;
+};
+
+// Time that only moves when somebody waits: unit tests run retry pauses and
+// read time-outs in no real time at all.
+class VirtualClock final : public Clock {
+ public:
+  explicit VirtualClock(LocalTime origin = {2025, 3, 6, 14, 5, 7, 250}) : origin_(origin) {}
+  int64_t NowMs() override { return now_ms_; }
+  LocalTime LocalNow() override;
+  void WaitMs(int64_t ms, const EventPump& pump) override;
+  void SleepMs(int64_t ms) override { Advance(ms); }
+  void Advance(int64_t ms) {
+    if (ms > 0) now_ms_ += ms;
+  }
+  void SetLocalOrigin(LocalTime origin) { origin_ = origin; }
+
+ private:
+  int64_t now_ms_ = 0;
+  LocalTime origin_;
+};
+
+}  // namespace qmx

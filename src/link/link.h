@@ -1,0 +1,87 @@
+// The device link: one serial port, the program-wide line parameters and
+// settings, and the two Modbus RTU transactions the program makes.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "link/clock.h"
+#include "link/exchange_log.h"
+#include "link/exchange_status.h"
+#include "link/serial_port.h"
+#include "storage/link_settings.h"
+
+namespace qmx {
+
+// Baud rate of a baud code 0..10; any other code is 19200.
+uint32_t BaudRateOfCode(uint16_t baud_code);
+// Read interval and multiplier the open sets for codes 0..10 (-1 otherwise).
+int OpenTimeoutOfCode(uint16_t baud_code);
+
+struct OpenResult {
+  bool ok = false;
+  // The caller asked for a box on failure (operator actions, not start-up).
+  bool report_failure = false;
+  std::string error;  // cause, for diagnostics ("" on success)
+};
+
+class Link {
+ public:
+  Link(PortProvider& ports, Clock& clock);
+
+  LinkSettings& settings() { return settings_; }
+  const LinkSettings& settings() const { return settings_; }
+  LineParameters& line() { return settings_.line; }
+  Clock& clock() { return clock_; }
+  ExchangeLog& log() { return log_; }
+
+  // Called at every point where the window may process pending events.
+  void SetEventPump(EventPump pump) { pump_ = std::move(pump); }
+  void PumpEvents() {
+    if (pump_) pump_();
+  }
+
+  // --- port layer ---------------------------------------------------------
+  // Trial-opens COM1..COM255 in ascending order; returns the count found.
+  uint16_t EnumeratePorts();
+  const std::vector<uint16_t>& found_ports() const { return found_ports_; }
+  // Closes any open port, then opens `port` with the line built from the
+  // arguments.  Stores the open interval/multiplier of the baud code.
+  OpenResult OpenPort(uint16_t port, uint16_t baud_code, uint16_t byte_size, uint16_t parity_code,
+                      uint16_t stop_bits, uint16_t timeout, uint16_t report_failure);
+  // OpenPort with the current line parameters and byte size 8.
+  OpenResult OpenCurrentPort(uint16_t report_failure);
+  void ClosePort();
+  bool IsOpen() const { return port_ != nullptr; }
+  // The start-up modem-line operation: clear RTS, then set DTR.
+  void ClearRtsSetDtr();
+  PortProvider& ports() { return ports_; }
+
+  // --- Modbus RTU master --------------------------------------------------
+  uint16_t ReadHoldingRegisters(uint16_t start, uint8_t count, uint16_t* values,
+                                uint16_t* exception);
+  uint16_t WriteMultipleRegisters(uint16_t start, uint8_t count, const uint16_t* values,
+                                  uint16_t* exception, std::string_view description);
+  // A pause that keeps the window processing events.
+  void WaitMs(int64_t ms) { clock_.WaitMs(ms, pump_); }
+  // True while a transaction is on the line (including its retry pause).
+  bool InTransaction() const { return in_transaction_; }
+
+ private:
+  PortProvider& ports_;
+  Clock& clock_;
+  LinkSettings settings_;
+  ExchangeLog log_;
+  EventPump pump_;
+  std::unique_ptr<SerialPort> port_;
+  std::vector<uint16_t> found_ports_;
+  // Interval and multiplier set by the last open with a known baud code.
+  uint32_t open_interval_ms_ = 0;
+  uint32_t open_multiplier_ms_ = 0;
+  bool in_transaction_ = false;
+};
+
+}  // namespace qmx
