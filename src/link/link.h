@@ -59,6 +59,9 @@ class Link {
   // The start-up modem-line operation: clear RTS, then set DTR.
   void ClearRtsSetDtr();
   PortProvider& ports() { return ports_; }
+  // Puts an already open port in place of the current one, without the open
+  // sequence; unit tests hand the link a scripted port this way.
+  void AttachPortForTesting(std::unique_ptr<SerialPort> port) { port_ = std::move(port); }
 
   // --- Modbus RTU master --------------------------------------------------
   uint16_t ReadHoldingRegisters(uint16_t start, uint8_t count, uint16_t* values,
@@ -68,6 +71,8 @@ class Link {
   // A pause that keeps the window processing events.
   void WaitMs(int64_t ms) { clock_.WaitMs(ms, pump_); }
   // True while a transaction is on the line (including its retry pause).
+  // A transaction asked for meanwhile (from a handler run by the event pump)
+  // is refused with kStatusRefusedBusy, so two never share the line.
   bool InTransaction() const { return in_transaction_; }
 
  private:

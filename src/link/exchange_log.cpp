@@ -1,0 +1,127 @@
+#include "link/exchange_log.h"
+
+#include <cstdio>
+
+#include "link/exchange_status.h"
+
+namespace qmx {
+namespace {
+
+// One part of the trace: the file is opened for appending, written and closed
+// again, so the trace survives a crash of the program and can be read or
+// deleted between transactions.  A file that cannot be opened silently
+// drops the part: the exchange must go on whatever happens to its trace.
+class LogPart {
+ public:
+  explicit LogPart(const std::string& path) : file_(std::fopen(path.c_str(), "ab")) {}
+  ~LogPart() {
+    if (file_ != nullptr) std::fclose(file_);
+  }
+  LogPart(const LogPart&) = delete;
+  LogPart& operator=(const LogPart&) = delete;
+
+  bool ok() const { return file_ != nullptr; }
+  std::FILE* file() const { return file_; }
+
+  void Text(std::string_view text) { std::fwrite(text.data(), 1, text.size(), file_); }
+
+  // Day month year, then the time of day with `separator` between hour,
+  // minute and second.
+  void Time(const LocalTime& t, char separator) {
+    std::fprintf(file_, "%02u %02u %02u %02u%c%02u%c%02u.%03u \r\n", t.day, t.month, t.year, t.hour,
+                 separator, t.minute, separator, t.second, t.millisecond);
+  }
+
+  void Attempt(unsigned repetitions) {
+    if (repetitions == 0) {
+      std::fprintf(file_, "Attempt:%u\r\n", repetitions);
+    } else {
+      // The asterisks make repetitions stand out when scrolling a long trace.
+      std::fprintf(file_, "Attempt:%u                                        *************\r\n",
+                   repetitions);
+    }
+  }
+
+  void Bytes(const uint8_t* bytes, size_t size) {
+    for (size_t i = 0; i < size; ++i) std::fprintf(file_, " %02x", bytes[i]);
+  }
+
+ private:
+  std::FILE* file_;
+};
+
+}  // namespace
+
+void ExchangeLog::ReadRequest(unsigned repetitions, const uint8_t* request, size_t size) {
+  if (!Enabled()) return;
+  const LocalTime now = clock_.LocalNow();
+  LogPart part(settings_.log_file_name);
+  if (!part.ok()) return;
+  part.Text("\r\n____________________________\r\n");
+  part.Time(now, '-');
+  part.Attempt(repetitions);
+  part.Text("Send:\r\n");
+  part.Bytes(request, size);
+}
+
+void ExchangeLog::ReadAnswer(const uint8_t* answer, size_t size) {
+  if (!Enabled()) return;
+  const LocalTime now = clock_.LocalNow();
+  LogPart part(settings_.log_file_name);
+  if (!part.ok()) return;
+  part.Text("\r\n");
+  part.Time(now, '-');
+  part.Text("Answ:\r\n");
+  part.Bytes(answer, size);
+}
+
+void ExchangeLog::WriteRequest(std::string_view description, const uint8_t* request, size_t size) {
+  if (!Enabled()) return;
+  const LocalTime now = clock_.LocalNow();
+  LogPart part(settings_.log_file_name);
+  if (!part.ok()) return;
+  part.Text("\r\n____________________________\r\n");
+  part.Time(now, '-');
+  part.Text(description);
+  part.Text("\r\n\r\nSend:\r\n");
+  part.Bytes(request, size);
+}
+
+void ExchangeLog::WriteAnswer(unsigned repetitions, const uint8_t* answer, size_t size) {
+  if (!Enabled()) return;
+  const LocalTime now = clock_.LocalNow();
+  LogPart part(settings_.log_file_name);
+  if (!part.ok()) return;
+  part.Text("\r\n\r\n");
+  part.Time(now, ':');
+  part.Attempt(repetitions);
+  part.Text("Answ:\r\n");
+  part.Bytes(answer, size);
+}
+
+void ExchangeLog::WriteStatus(uint16_t status, uint16_t exception) {
+  if (!Enabled()) return;
+  LogPart part(settings_.log_file_name);
+  if (!part.ok()) return;
+  static constexpr struct {
+    uint16_t bit;
+    std::string_view line;
+  } kBitLines[] = {
+      {kStatusLineError, "ошибка паритета\r\n"},
+      {kStatusWrongLength, "принято не сколько ожидалось\r\n"},
+      {kStatusWrongAddress, "в ответе другой адрес\r\n"},
+      {kStatusWrongFunction, "в ответе не номер команды\r\n"},
+      {kStatusException, "прибор отвечает с ошибкой modbus_err\r\n"},
+      {kStatusCrcError, "не сошлась контрольная сумма\r\n"},
+      {kStatusNoAnswer, "совсем ничего не пришло\r\n"},
+  };
+  std::fprintf(part.file(), "\r\nout=%x\r\n", static_cast<unsigned>(status));
+  for (const auto& entry : kBitLines) {
+    if ((status & entry.bit) != 0) part.Text(entry.line);
+  }
+  if ((status & kStatusException) != 0) {
+    std::fprintf(part.file(), "modbus_err=%x\r\n", static_cast<unsigned>(exception));
+  }
+}
+
+}  // namespace qmx

@@ -1,0 +1,95 @@
+// The port layer of the link: finding the ports, opening the chosen one with
+// the line parameters, and the start-up modem-line operation.
+#include <array>
+
+#include "link/link.h"
+#include "link/port_naming.h"
+
+namespace qmx {
+namespace {
+
+constexpr std::array<uint32_t, 11> kBaudRates = {110,  300,   600,   1200,  2400,  4800,
+                                                 9600, 19200, 38400, 57600, 115200};
+// Read interval and per-byte multiplier an open sets: about two character
+// times at the slow rates, never below 24 ms at the fast ones.
+constexpr std::array<int, 11> kOpenTimeouts = {1536, 768, 384, 192, 96, 48, 24, 24, 24, 24, 24};
+
+constexpr uint32_t kDefaultBaud = 19200;
+constexpr size_t kDriverBufferSize = 1024;
+
+}  // namespace
+
+uint32_t BaudRateOfCode(uint16_t baud_code) {
+  return baud_code < kBaudRates.size() ? kBaudRates[baud_code] : kDefaultBaud;
+}
+
+int OpenTimeoutOfCode(uint16_t baud_code) {
+  return baud_code < kOpenTimeouts.size() ? kOpenTimeouts[baud_code] : -1;
+}
+
+uint16_t Link::EnumeratePorts() {
+  found_ports_.clear();
+  // A trial open is the only sure test that a port exists and is free: it
+  // fails for a port some other program holds, and for our own open port.
+  LineConfig trial;
+  for (uint16_t number = kFirstPortNumber; number <= kLastPortNumber; ++number) {
+    if (ports_.Open(number, trial, nullptr) != nullptr) found_ports_.push_back(number);
+  }
+  return static_cast<uint16_t>(found_ports_.size());
+}
+
+OpenResult Link::OpenPort(uint16_t port, uint16_t baud_code, uint16_t byte_size,
+                          uint16_t parity_code, uint16_t /*stop_bits*/, uint16_t timeout,
+                          uint16_t report_failure) {
+  // One handle in the program: the old one goes first, whatever follows.
+  ClosePort();
+
+  LineConfig config;
+  config.baud = BaudRateOfCode(baud_code);
+  config.parity = parity_code == 1   ? Parity::kOdd
+                  : parity_code == 2 ? Parity::kEven
+                                     : Parity::kNone;
+  // The instrument frames without parity with a second stop bit, so that a
+  // character is eleven bits long either way.
+  config.stop_bits = config.parity == Parity::kNone ? 2 : 1;
+  config.byte_size = byte_size >= 5 && byte_size <= 8 ? static_cast<uint8_t>(byte_size) : 8;
+
+  OpenResult result;
+  result.report_failure = report_failure == 1;
+  std::string error;
+  port_ = ports_.Open(port, config, &error);
+  if (port_ == nullptr) {
+    result.error = error.empty() ? PortName(port) + ": no such port" : error;
+    return result;
+  }
+
+  // An unknown baud code keeps the interval and multiplier of the last open.
+  const int open_timeout = OpenTimeoutOfCode(baud_code);
+  if (open_timeout >= 0) {
+    open_interval_ms_ = static_cast<uint32_t>(open_timeout);
+    open_multiplier_ms_ = static_cast<uint32_t>(open_timeout);
+  }
+  port_->SetTimeouts(ReadTimeouts{open_interval_ms_, open_multiplier_ms_, timeout});
+  port_->Purge();
+  port_->SetBufferSizes(kDriverBufferSize, kDriverBufferSize);
+  result.ok = true;
+  return result;
+}
+
+OpenResult Link::OpenCurrentPort(uint16_t report_failure) {
+  const LineParameters& line = settings_.line;
+  return OpenPort(line.port_number, line.baud_code, 8, line.parity_code, line.stop_bits,
+                  line.timeout, report_failure);
+}
+
+void Link::ClosePort() {
+  port_.reset();
+}
+
+void Link::ClearRtsSetDtr() {
+  if (port_ == nullptr) return;
+  port_->SetRts(false);
+  port_->SetDtr(true);
+}
+
+}  // namespace qmx

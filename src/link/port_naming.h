@@ -1,0 +1,55 @@
+// How the operator's COM numbers map to device files.  The instrument's
+// users know their port as "COM3" from the Windows tool; on this system the
+// number is looked up either in a directory of COMn links (a Wine prefix's
+// dosdevices folder, or one made by hand) or by Wine's own numbering of the
+// serial devices under /dev.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+
+namespace qmx {
+
+constexpr uint16_t kFirstPortNumber = 1;
+constexpr uint16_t kLastPortNumber = 255;
+
+// Environment variable naming the directory of COMn links.
+constexpr const char kPortsDirVariable[] = "QMX41_PORTS_DIR";
+
+// "COM" followed by the number in decimal.
+std::string PortName(uint16_t number);
+
+class PortNaming {
+ public:
+  PortNaming() = default;
+  PortNaming(std::string dev_root, std::string ports_dir)
+      : dev_root_(std::move(dev_root)), ports_dir_(std::move(ports_dir)) {}
+
+  // With a ports directory, COMn is exactly its entry "COMn" (or "comn") and
+  // nothing else is tried; an empty text returns to Wine's numbering.
+  void set_ports_dir(std::string dir) { ports_dir_ = std::move(dir); }
+  const std::string& ports_dir() const { return ports_dir_; }
+  // Where the ttyS/ttyUSB/ttyACM nodes live ("/dev" on a real system).
+  void set_dev_root(std::string root) { dev_root_ = std::move(root); }
+  const std::string& dev_root() const { return dev_root_; }
+
+  // The file to open for COM `number`, "" when the number names nothing.
+  // Only looks at directory entries, so asking for all 255 numbers is cheap.
+  std::string Resolve(uint16_t number) const;
+  // The device the number stands for as the operator would recognise it: the
+  // target of a COMn link, else the node itself ("" when none).
+  std::string DevicePath(uint16_t number) const;
+
+ private:
+  std::string ResolveInPortsDir(uint16_t number) const;
+  std::string ResolveByWineNumbering(uint16_t number) const;
+
+  std::string dev_root_ = "/dev";
+  std::string ports_dir_;
+};
+
+// The ports directory given by the environment ("" when unset).
+std::string PortsDirFromEnvironment();
+
+}  // namespace qmx

@@ -1,0 +1,356 @@
+#include "link/posix_serial_port.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+#ifdef __linux__
+#include <linux/serial.h>
+#endif
+
+namespace qmx {
+namespace {
+
+// Longest single wait, so the window keeps breathing during a long read.
+constexpr int64_t kSliceUs = 10'000;
+// Allowance for a write on top of twice its transmission time.
+constexpr int64_t kWriteGraceUs = 1'000'000;
+
+int64_t NowUs() {
+  timespec ts{};
+  ::clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<int64_t>(ts.tv_sec) * 1'000'000 + ts.tv_nsec / 1000;
+}
+
+// poll() takes whole milliseconds; round up so a slice never ends early and
+// the loop never turns into a spin of zero-length waits.
+int SliceMs(int64_t left_us) {
+  const int64_t us = std::clamp<int64_t>(left_us, 1, kSliceUs);
+  return static_cast<int>((us + 999) / 1000);
+}
+
+bool IsVanishedErrno(int err) {
+  // EIO: the tty was hung up or the far end of a pseudo-terminal closed;
+  // ENXIO / ENODEV: the USB device is gone.
+  return err == EIO || err == ENXIO || err == ENODEV || err == EBADF || err == EPIPE;
+}
+
+struct SpeedCode {
+  uint32_t baud;
+  speed_t code;
+};
+constexpr SpeedCode kSpeeds[] = {{110, B110},     {300, B300},      {600, B600},
+                                 {1200, B1200},   {2400, B2400},    {4800, B4800},
+                                 {9600, B9600},   {19200, B19200},  {38400, B38400},
+                                 {57600, B57600}, {115200, B115200}};
+
+speed_t SpeedOf(uint32_t baud) {
+  for (const SpeedCode& speed : kSpeeds) {
+    if (speed.baud == baud) return speed.code;
+  }
+  return 0;
+}
+
+tcflag_t ByteSizeFlag(uint8_t byte_size) {
+  switch (byte_size) {
+    case 5:
+      return CS5;
+    case 6:
+      return CS6;
+    case 7:
+      return CS7;
+    default:
+      return CS8;
+  }
+}
+
+std::string OpenFailureCause(int err) {
+  switch (err) {
+    case EACCES:
+    case EPERM:
+      return "permission denied; the user must be a member of the 'dialout' group";
+    case EBUSY:
+    case EWOULDBLOCK:
+      return "in use by another program";
+    case ENOENT:
+    case ENXIO:
+    case ENODEV:
+    case EIO:  // a built-in port node without a UART behind it
+      return "no such port";
+    case ENOTTY:
+    case EINVAL:
+      return "not a serial port";
+    default: {
+      char buffer[256];
+      return std::string(strerror_r(err, buffer, sizeof buffer));
+    }
+  }
+}
+
+void SetError(std::string* error, const std::string& path, int err) {
+  if (error != nullptr) *error = path + ": " + OpenFailureCause(err);
+}
+
+void EnableLowLatency(int fd) {
+#if defined(TIOCGSERIAL) && defined(ASYNC_LOW_LATENCY)
+  // Hands received bytes to the reader at once instead of in driver ticks;
+  // inter-byte gaps are then measured on what really arrived.  Ports that
+  // refuse (ptys, some converters) simply work with their own latency.
+  serial_struct serial{};
+  if (::ioctl(fd, TIOCGSERIAL, &serial) == 0 && !(serial.flags & ASYNC_LOW_LATENCY)) {
+    serial.flags |= ASYNC_LOW_LATENCY;
+    ::ioctl(fd, TIOCSSERIAL, &serial);
+  }
+#else
+  (void)fd;
+#endif
+}
+
+}  // namespace
+
+std::unique_ptr<PosixSerialPort> PosixSerialPort::OpenPath(const std::string& path,
+                                                           const LineConfig& config,
+                                                           std::string* error) {
+  // Non-blocking: a port that waits for carrier must not hang the open, and
+  // reads wait in poll() slices anyway.
+  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    SetError(error, path, errno);
+    return nullptr;
+  }
+  // Exclusive use.  The lock keeps out every other program that locks too,
+  // and our own enumeration; it holds against root, which TIOCEXCL does not.
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int err = errno;
+    ::close(fd);
+    SetError(error, path, err == EWOULDBLOCK ? EBUSY : err);
+    return nullptr;
+  }
+  termios probe{};
+  if (::tcgetattr(fd, &probe) != 0) {
+    const int err = errno;
+    ::close(fd);
+    SetError(error, path, err);
+    return nullptr;
+  }
+  // Keeps out programs that open the device without locking it.
+  ::ioctl(fd, TIOCEXCL);
+
+  std::unique_ptr<PosixSerialPort> port(new PosixSerialPort(fd, path));
+  // Errors while setting the line are not a failed open: the device is ours.
+  port->Configure(config);
+  EnableLowLatency(fd);
+  port->ReadErrorCounts(&port->last_counts_);
+  if (error != nullptr) error->clear();
+  return port;
+}
+
+PosixSerialPort::~PosixSerialPort() {
+  // The exclusive flag stays on the tty while anybody else still holds it
+  // open; cleared, the next program (or our own re-open) is not refused.
+  ::ioctl(fd_, TIOCNXCL);
+  ::close(fd_);
+}
+
+bool PosixSerialPort::Configure(const LineConfig& config) {
+  const speed_t speed = SpeedOf(config.baud);
+  termios tio{};
+  if (speed == 0 || ::tcgetattr(fd_, &tio) != 0) return false;
+  ::cfmakeraw(&tio);
+  // Every byte must reach the Modbus framing untouched: no flow control
+  // characters, no marking or replacing of bytes with receive errors (those
+  // are counted by the driver and reported through ClearErrors).
+  tio.c_iflag &= ~(INPCK | IGNPAR | PARMRK | IXON | IXOFF | IXANY);
+  tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
+  tio.c_cflag |= CLOCAL | CREAD | ByteSizeFlag(config.byte_size);
+  if (config.parity == Parity::kOdd) tio.c_cflag |= PARENB | PARODD;
+  if (config.parity == Parity::kEven) tio.c_cflag |= PARENB;
+  if (config.stop_bits == 2) tio.c_cflag |= CSTOPB;
+  // VMIN 1 with O_NONBLOCK: an empty buffer reads as EAGAIN and a read of 0
+  // means the tty was hung up.
+  tio.c_cc[VMIN] = 1;
+  tio.c_cc[VTIME] = 0;
+  ::cfsetispeed(&tio, speed);
+  ::cfsetospeed(&tio, speed);
+  const bool ok = ::tcsetattr(fd_, TCSANOW, &tio) == 0;
+  if (ok) config_ = config;
+  // The line state leaves both modem lines low; only the start-up modem
+  // operation raises DTR.
+  SetModemLine(TIOCM_DTR, false);
+  SetModemLine(TIOCM_RTS, false);
+  return ok;
+}
+
+void PosixSerialPort::Purge() {
+  if (!vanished_) ::tcflush(fd_, TCIOFLUSH);
+}
+
+bool PosixSerialPort::ReadErrorCounts(ErrorCounts* counts) const {
+#if defined(TIOCGICOUNT)
+  serial_icounter_struct icount{};
+  if (::ioctl(fd_, TIOCGICOUNT, &icount) != 0) return false;
+  counts->frame = icount.frame;
+  counts->overrun = icount.overrun;
+  counts->parity = icount.parity;
+  counts->brk = icount.brk;
+  counts->buf_overrun = icount.buf_overrun;
+  return true;
+#else
+  (void)counts;
+  return false;
+#endif
+}
+
+uint32_t PosixSerialPort::ClearErrors() {
+  ErrorCounts now;
+  if (vanished_ || !ReadErrorCounts(&now)) return 0;
+  uint32_t mask = 0;
+  if (now.overrun != last_counts_.overrun || now.buf_overrun != last_counts_.buf_overrun) {
+    mask |= kLineErrorOverrun;
+  }
+  if (now.parity != last_counts_.parity) mask |= kLineErrorParity;
+  if (now.frame != last_counts_.frame) mask |= kLineErrorFraming;
+  if (now.brk != last_counts_.brk) mask |= kLineErrorBreak;
+  last_counts_ = now;
+  return mask;
+}
+
+int64_t PosixSerialPort::CharTimeUs() const {
+  const uint32_t baud = config_.baud != 0 ? config_.baud : 19200;
+  const unsigned bits =
+      1u + config_.byte_size + (config_.parity != Parity::kNone ? 1u : 0u) + config_.stop_bits;
+  return static_cast<int64_t>(bits) * 1'000'000 / baud + 1;
+}
+
+size_t PosixSerialPort::Write(const uint8_t* data, size_t size) {
+  if (vanished_ || size == 0) return 0;
+  const int64_t deadline = NowUs() + kWriteGraceUs + 2 * static_cast<int64_t>(size) * CharTimeUs();
+  size_t written = 0;
+  while (written < size) {
+    const ssize_t n = ::write(fd_, data + written, size - written);
+    if (n > 0) {
+      written += static_cast<size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+      if (IsVanishedErrno(errno)) vanished_ = true;
+      return written;
+    }
+    // Output buffer full: wait for room, but not for ever.
+    const int64_t left = deadline - NowUs();
+    if (left <= 0) return written;
+    pollfd pfd{fd_, POLLOUT, 0};
+    if (::poll(&pfd, 1, SliceMs(left)) > 0 && (pfd.revents & (POLLERR | POLLNVAL)) != 0) {
+      vanished_ = true;
+      return written;
+    }
+  }
+  DrainOutput(deadline);
+  return written;
+}
+
+void PosixSerialPort::DrainOutput(int64_t deadline_us) {
+  for (;;) {
+    int queued = 0;
+    if (::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) return;
+    const int64_t left = deadline_us - NowUs();
+    if (left <= 0) return;
+    ::poll(nullptr, 0, SliceMs(std::min<int64_t>(left, queued * CharTimeUs())));
+  }
+}
+
+size_t PosixSerialPort::Read(uint8_t* data, size_t size, const EventPump* pump) {
+  if (vanished_ || size == 0) return 0;
+  const int64_t start = NowUs();
+  const int64_t total_us =
+      (static_cast<int64_t>(timeouts_.multiplier_ms) * static_cast<int64_t>(size) +
+       timeouts_.constant_ms) *
+      1000;
+  const bool total_on = total_us > 0;
+  const bool interval_on = timeouts_.interval_ms > 0;
+  const int64_t interval_us = static_cast<int64_t>(timeouts_.interval_ms) * 1000;
+  size_t got = 0;
+  int64_t last_byte = 0;
+
+  for (;;) {
+    // Take whatever is waiting before deciding whether time is up: bytes
+    // that arrived during the last slice still count.
+    while (got < size) {
+      const ssize_t n = ::read(fd_, data + got, size - got);
+      if (n > 0) {
+        got += static_cast<size_t>(n);
+        last_byte = NowUs();
+        continue;
+      }
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
+      // 0 = hung up (VMIN is 1), or a hard error.
+      vanished_ = true;
+      return got;
+    }
+    if (got == size) return got;
+
+    const int64_t now = NowUs();
+    int64_t left = kSliceUs;
+    if (total_on) {
+      const int64_t to_total = start + total_us - now;
+      if (to_total <= 0) return got;
+      left = std::min(left, to_total);
+    }
+    if (interval_on && got > 0) {
+      const int64_t to_gap = last_byte + interval_us - now;
+      if (to_gap <= 0) return got;
+      left = std::min(left, to_gap);
+    }
+
+    pollfd pfd{fd_, POLLIN, 0};
+    const int ready = ::poll(&pfd, 1, SliceMs(left));
+    if (ready < 0 && errno != EINTR) {
+      vanished_ = true;
+      return got;
+    }
+    if (ready > 0 && (pfd.revents & POLLIN) == 0 &&
+        (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+      vanished_ = true;
+      return got;
+    }
+    if (pump != nullptr && *pump) (*pump)();
+  }
+}
+
+void PosixSerialPort::SetModemLine(int line, bool on) {
+  // Pseudo-terminals have no modem lines; they refuse and that is fine.
+  if (!vanished_) ::ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &line);
+}
+
+void PosixSerialPort::SetRts(bool on) {
+  SetModemLine(TIOCM_RTS, on);
+}
+
+void PosixSerialPort::SetDtr(bool on) {
+  SetModemLine(TIOCM_DTR, on);
+}
+
+std::unique_ptr<SerialPort> PosixPortProvider::Open(uint16_t number, const LineConfig& config,
+                                                    std::string* error) {
+  const std::string path = naming_.Resolve(number);
+  if (path.empty()) {
+    if (error != nullptr) *error = PortName(number) + ": no such port";
+    return nullptr;
+  }
+  std::string cause;
+  std::unique_ptr<SerialPort> port = PosixSerialPort::OpenPath(path, config, &cause);
+  if (error != nullptr) *error = port ? std::string() : PortName(number) + ": " + cause;
+  return port;
+}
+
+}  // namespace qmx

@@ -1,0 +1,91 @@
+// The serial port on a POSIX terminal device: raw line, exclusive use, and
+// reads that end by the interval / multiplier / constant time-outs the
+// instrument's timing was built around.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "link/port_naming.h"
+#include "link/serial_port.h"
+
+namespace qmx {
+
+class PosixSerialPort final : public SerialPort {
+ public:
+  // Opens `path` for exclusive use and applies `config`.  Null on failure,
+  // with the cause in `error` when given.
+  static std::unique_ptr<PosixSerialPort> OpenPath(const std::string& path,
+                                                   const LineConfig& config, std::string* error);
+  ~PosixSerialPort() override;
+  PosixSerialPort(const PosixSerialPort&) = delete;
+  PosixSerialPort& operator=(const PosixSerialPort&) = delete;
+
+  bool Configure(const LineConfig& config) override;
+  void SetTimeouts(const ReadTimeouts& timeouts) override { timeouts_ = timeouts; }
+  void Purge() override;
+  void SetBufferSizes(size_t, size_t) override {}
+  uint32_t ClearErrors() override;
+  size_t Write(const uint8_t* data, size_t size) override;
+  // Once the device has gone (a USB converter pulled out), returns 0 at once:
+  // the transaction fails as "nothing received" and the master's own pauses
+  // keep the program from racing through retries.
+  size_t Read(uint8_t* data, size_t size, const EventPump* pump) override;
+  void SetRts(bool on) override;
+  void SetDtr(bool on) override;
+
+  const std::string& path() const { return path_; }
+  const ReadTimeouts& timeouts() const { return timeouts_; }
+  // The device reported it is gone; only a new open brings it back.
+  bool vanished() const { return vanished_; }
+
+ private:
+  struct ErrorCounts {
+    int frame = 0;
+    int overrun = 0;
+    int parity = 0;
+    int brk = 0;
+    int buf_overrun = 0;
+  };
+
+  PosixSerialPort(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  bool ReadErrorCounts(ErrorCounts* counts) const;
+  void SetModemLine(int line, bool on);
+  // Waits, bounded, until the driver has sent what was written, so that the
+  // answer's time-outs start after the request is on the wire, as they do
+  // with a synchronous write on the instrument's original platform.
+  void DrainOutput(int64_t deadline_us);
+  int64_t CharTimeUs() const;
+
+  int fd_;
+  std::string path_;
+  ReadTimeouts timeouts_;
+  LineConfig config_;
+  ErrorCounts last_counts_;
+  bool vanished_ = false;
+};
+
+// Opens ports by COM number through PortNaming.
+class PosixPortProvider final : public PortProvider {
+ public:
+  // Devices under /dev, the ports directory from QMX41_PORTS_DIR.
+  PosixPortProvider() : naming_("/dev", PortsDirFromEnvironment()) {}
+  PosixPortProvider(std::string dev_root, std::string ports_dir)
+      : naming_(std::move(dev_root), std::move(ports_dir)) {}
+
+  // The "--ports-dir" option; overrides the environment.  "" = Wine numbering.
+  void SetPortsDir(std::string dir) { naming_.set_ports_dir(std::move(dir)); }
+  void SetDevRoot(std::string root) { naming_.set_dev_root(std::move(root)); }
+  const PortNaming& naming() const { return naming_; }
+
+  std::unique_ptr<SerialPort> Open(uint16_t number, const LineConfig& config,
+                                   std::string* error) override;
+  std::string DevicePath(uint16_t number) override { return naming_.DevicePath(number); }
+
+ private:
+  PortNaming naming_;
+};
+
+}  // namespace qmx

@@ -1,0 +1,271 @@
+// qmx41-modbus: reads or writes holding registers of the instrument over the
+// same link the window uses, for scripts and for diagnosing a line.
+//
+//   qmx41-modbus [options] read START COUNT
+//   qmx41-modbus [options] write START VALUE...
+//
+// The line comes from "dev.dat" and "to.dat" of the current directory (created
+// with their defaults when missing, as the window does); options override it.
+// Exit status: 0 when the exchange succeeded (status 0), 1 when it failed or
+// the port could not be opened, 2 on bad arguments.
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "link/clock.h"
+#include "link/link.h"
+#include "link/port_naming.h"
+#include "link/posix_serial_port.h"
+#include "storage/settings_files.h"
+
+namespace {
+
+using qmx::Link;
+
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+void PrintUsage() {
+  std::fprintf(stderr,
+               "Usage: qmx41-modbus [options] read START COUNT\n"
+               "       qmx41-modbus [options] write START VALUE...\n"
+               "\n"
+               "START, COUNT and VALUE are decimal or 0x-prefixed hexadecimal.\n"
+               "COUNT is 1..%u for a read; a write takes 1..%u values (0..65535).\n"
+               "\n"
+               "Options (override dev.dat of the current directory):\n"
+               "  --port N            COM port number 1..255\n"
+               "  --baud RATE         1200 2400 4800 9600 19200 38400 57600 115200\n"
+               "  --parity P          none | odd | even\n"
+               "  --address A         network address 0..255\n"
+               "  --ports-dir DIR     directory of COMn links (else QMX41_PORTS_DIR,\n"
+               "                      else /dev/ttyS*, ttyUSB*, ttyACM* in Wine's order)\n"
+               "  --timeout MS        read total time-out constant\n"
+               "  --retries N         attempts in all (1 = no repetition)\n",
+               qmx::kMaxReadCount, qmx::kMaxWriteCount);
+}
+
+std::optional<unsigned long> ParseNumber(std::string_view text, unsigned long max) {
+  if (text.empty()) return std::nullopt;
+  std::string s(text);
+  int base = 10;
+  const char* begin = s.c_str();
+  if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+    base = 16;
+    begin += 2;
+  }
+  if (*begin == '\0' || *begin == '-' || *begin == '+' || *begin == ' ') return std::nullopt;
+  errno = 0;
+  char* end = nullptr;
+  unsigned long value = std::strtoul(begin, &end, base);
+  if (errno != 0 || *end != '\0' || value > max) return std::nullopt;
+  return value;
+}
+
+std::optional<uint16_t> BaudCodeOfRate(std::string_view text) {
+  static constexpr const char* kRates[] = {"1200",  "2400",  "4800",  "9600",
+                                           "19200", "38400", "57600", "115200"};
+  for (uint16_t i = 0; i < 8; ++i)
+    if (text == kRates[i]) return static_cast<uint16_t>(i + 3);
+  return std::nullopt;
+}
+
+const char* ExceptionMeaning(uint16_t code) {
+  switch (code) {
+    case 1: return "illegal function";
+    case 2: return "illegal data address";
+    case 3: return "illegal data value";
+    case 4: return "slave device failure";
+    default: return "instrument-specific error";
+  }
+}
+
+void PrintStatus(uint16_t status, uint16_t exception) {
+  static constexpr struct {
+    uint16_t bit;
+    const char* name;
+  } kBits[] = {
+      {qmx::kStatusLineError, "line error (parity/framing/overrun/break)"},
+      {qmx::kStatusWrongLength, "wrong length"},
+      {qmx::kStatusWrongAddress, "wrong address"},
+      {qmx::kStatusWrongFunction, "wrong function"},
+      {qmx::kStatusException, "Modbus exception"},
+      {qmx::kStatusCrcError, "CRC error"},
+      {qmx::kStatusNoAnswer, "nothing received"},
+      {qmx::kStatusRefusedBusy, "refused: another transaction in progress"},
+      {qmx::kStatusRefusedBadCount, "refused: register count out of range"},
+      {qmx::kStatusRepeated, "repeated"},
+  };
+  std::printf("status 0x%04X", status);
+  if (status == 0) std::printf(" (success)");
+  std::printf("\n");
+  for (const auto& b : kBits)
+    if (status & b.bit) std::printf("  0x%04X %s\n", b.bit, b.name);
+  if (status & qmx::kStatusException)
+    std::printf("exception code %u: %s\n", exception, ExceptionMeaning(exception));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string_view> args(argv + 1, argv + argc);
+  std::optional<uint16_t> port, baud_code, parity, address, timeout, retries;
+  std::optional<std::string> ports_dir;
+  std::vector<std::string_view> rest;
+
+  for (size_t i = 0; i < args.size(); ++i) {
+    std::string_view a = args[i];
+    auto value = [&]() -> std::optional<std::string_view> {
+      if (i + 1 >= args.size()) return std::nullopt;
+      return args[++i];
+    };
+    if (a == "-h" || a == "--help") {
+      PrintUsage();
+      return 0;
+    }
+    if (a == "--port" || a == "--baud" || a == "--parity" || a == "--address" ||
+        a == "--ports-dir" || a == "--timeout" || a == "--retries") {
+      auto v = value();
+      if (!v) {
+        std::fprintf(stderr, "qmx41-modbus: %.*s needs a value\n", static_cast<int>(a.size()),
+                     a.data());
+        PrintUsage();
+        return kExitUsage;
+      }
+      bool good = true;
+      if (a == "--port") {
+        auto n = ParseNumber(*v, qmx::kLastPortNumber);
+        good = n && *n >= qmx::kFirstPortNumber;
+        if (good) port = static_cast<uint16_t>(*n);
+      } else if (a == "--baud") {
+        baud_code = BaudCodeOfRate(*v);
+        good = baud_code.has_value();
+      } else if (a == "--parity") {
+        if (*v == "none") parity = 0;
+        else if (*v == "odd") parity = 1;
+        else if (*v == "even") parity = 2;
+        else good = false;
+      } else if (a == "--address") {
+        auto n = ParseNumber(*v, 255);
+        good = n.has_value();
+        if (good) address = static_cast<uint16_t>(*n);
+      } else if (a == "--timeout") {
+        auto n = ParseNumber(*v, 65535);
+        good = n.has_value();
+        if (good) timeout = static_cast<uint16_t>(*n);
+      } else if (a == "--retries") {
+        auto n = ParseNumber(*v, 65535);
+        good = n && *n >= 1;
+        if (good) retries = static_cast<uint16_t>(*n);
+      } else {
+        ports_dir = std::string(*v);
+      }
+      if (!good) {
+        std::fprintf(stderr, "qmx41-modbus: bad value for %.*s: %.*s\n",
+                     static_cast<int>(a.size()), a.data(), static_cast<int>(v->size()),
+                     v->data());
+        PrintUsage();
+        return kExitUsage;
+      }
+      continue;
+    }
+    if (a.size() > 1 && a[0] == '-' && !(a[1] >= '0' && a[1] <= '9')) {
+      std::fprintf(stderr, "qmx41-modbus: unknown option %.*s\n", static_cast<int>(a.size()),
+                   a.data());
+      PrintUsage();
+      return kExitUsage;
+    }
+    rest.push_back(a);
+  }
+
+  if (rest.size() < 3 || (rest[0] != "read" && rest[0] != "write") ||
+      (rest[0] == "read" && rest.size() != 3)) {
+    PrintUsage();
+    return kExitUsage;
+  }
+  const bool is_read = rest[0] == "read";
+  auto start = ParseNumber(rest[1], 65535);
+  if (!start) {
+    std::fprintf(stderr, "qmx41-modbus: bad start register: %.*s\n",
+                 static_cast<int>(rest[1].size()), rest[1].data());
+    return kExitUsage;
+  }
+  unsigned count = 0;
+  std::vector<uint16_t> values;
+  if (is_read) {
+    auto n = ParseNumber(rest[2], qmx::kMaxReadCount);
+    if (!n || *n == 0) {
+      std::fprintf(stderr, "qmx41-modbus: COUNT must be 1..%u\n", qmx::kMaxReadCount);
+      return kExitUsage;
+    }
+    count = static_cast<unsigned>(*n);
+    values.assign(count, 0);
+  } else {
+    for (size_t i = 2; i < rest.size(); ++i) {
+      auto n = ParseNumber(rest[i], 65535);
+      if (!n) {
+        std::fprintf(stderr, "qmx41-modbus: bad value: %.*s\n", static_cast<int>(rest[i].size()),
+                     rest[i].data());
+        return kExitUsage;
+      }
+      values.push_back(static_cast<uint16_t>(*n));
+    }
+    if (values.size() > qmx::kMaxWriteCount) {
+      std::fprintf(stderr, "qmx41-modbus: at most %u values in one write\n", qmx::kMaxWriteCount);
+      return kExitUsage;
+    }
+    count = static_cast<unsigned>(values.size());
+  }
+
+  qmx::PosixPortProvider ports;
+  if (ports_dir) ports.SetPortsDir(*ports_dir);
+  qmx::SystemClock clock;
+  Link link(ports, clock);
+  qmx::LoadLinkSettings(link.settings());
+  qmx::LoadTimeouts(link.settings().timeouts);
+  qmx::LineParameters& line = link.line();
+  if (port) line.port_number = *port;
+  if (baud_code) line.baud_code = *baud_code;
+  if (parity) line.parity_code = *parity;
+  if (address) line.network_address = *address;
+  if (timeout) line.timeout = *timeout;
+  if (retries) link.settings().retry_limit = *retries;
+
+  const qmx::OpenResult open = link.OpenCurrentPort(1);
+  if (!open.ok) {
+    std::fprintf(stderr, "qmx41-modbus: cannot open %s (%s): %s\n",
+                 qmx::PortName(line.port_number).c_str(),
+                 ports.DevicePath(line.port_number).empty()
+                     ? "no device"
+                     : ports.DevicePath(line.port_number).c_str(),
+                 open.error.c_str());
+    return kExitFailed;
+  }
+
+  uint16_t exception = 0;
+  const int64_t began = clock.NowMs();
+  uint16_t status;
+  if (is_read) {
+    status = link.ReadHoldingRegisters(static_cast<uint16_t>(*start), static_cast<uint8_t>(count),
+                                       values.data(), &exception);
+  } else {
+    status = link.WriteMultipleRegisters(static_cast<uint16_t>(*start), static_cast<uint8_t>(count),
+                                         values.data(), &exception, "qmx41-modbus write.");
+  }
+  const int64_t took = clock.NowMs() - began;
+
+  if (is_read && (status & ~qmx::kStatusRepeated) == 0) {
+    for (unsigned i = 0; i < count; ++i)
+      std::printf("%5u: %5u  0x%04X\n", static_cast<unsigned>(*start + i), values[i], values[i]);
+  }
+  if (!is_read && (status & ~qmx::kStatusRepeated) == 0)
+    std::printf("wrote %u register(s) from %lu\n", count, *start);
+  PrintStatus(status, exception);
+  std::printf("time %lld ms\n", static_cast<long long>(took));
+  return status == 0 ? 0 : kExitFailed;
+}
