@@ -41,6 +41,14 @@ uint16_t Link::EnumeratePorts() {
 OpenResult Link::OpenPort(uint16_t port, uint16_t baud_code, uint16_t byte_size,
                           uint16_t parity_code, uint16_t /*stop_bits*/, uint16_t timeout,
                           uint16_t report_failure) {
+  OpenResult result;
+  result.report_failure = report_failure == 1;
+  // A handler that runs inside the wait of a transaction must not pull the
+  // port from under the read in progress.
+  if (in_transaction_) {
+    result.error = PortName(port) + ": an exchange with the instrument is in progress";
+    return result;
+  }
   // One handle in the program: the old one goes first, whatever follows.
   ClosePort();
 
@@ -54,8 +62,6 @@ OpenResult Link::OpenPort(uint16_t port, uint16_t baud_code, uint16_t byte_size,
   config.stop_bits = config.parity == Parity::kNone ? 2 : 1;
   config.byte_size = byte_size >= 5 && byte_size <= 8 ? static_cast<uint8_t>(byte_size) : 8;
 
-  OpenResult result;
-  result.report_failure = report_failure == 1;
   std::string error;
   port_ = ports_.Open(port, config, &error);
   if (port_ == nullptr) {
@@ -83,6 +89,8 @@ OpenResult Link::OpenCurrentPort(uint16_t report_failure) {
 }
 
 void Link::ClosePort() {
+  // Same rule as the open: never while a transaction is using the port.
+  if (in_transaction_) return;
   port_.reset();
 }
 

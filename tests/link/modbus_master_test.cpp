@@ -402,3 +402,28 @@ TEST(ModbusMasterNoPortTest, TransactionsOnAPortThatFailedToOpenReportNothingRec
 
 }  // namespace
 }  // namespace qmx::test
+
+namespace qmx::test {
+namespace {
+
+// A handler that runs in the wait of a read (the operator picks another
+// port) must not free the port under the read in progress.
+TEST_F(LinkTest, PortCannotBeReopenedOrClosedDuringATransaction) {
+  std::vector<bool> open_results;
+  link_.SetEventPump([&] {
+    if (!link_.InTransaction()) return;
+    link_.ClosePort();
+    open_results.push_back(link_.OpenPort(2, 7, 8, 0, 1, 2000, 1).ok);
+  });
+  port_->Script(Reply(ReadAnswer(1, {7, 8})));
+  std::array<uint16_t, 2> values{};
+  uint16_t exception = 0;
+  EXPECT_EQ(link_.ReadHoldingRegisters(300, 2, values.data(), &exception), 0);
+  EXPECT_EQ(values[1], 8);
+  ASSERT_FALSE(open_results.empty());
+  for (bool ok : open_results) EXPECT_FALSE(ok);
+  EXPECT_TRUE(link_.IsOpen());
+}
+
+}  // namespace
+}  // namespace qmx::test

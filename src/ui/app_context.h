@@ -1,0 +1,37 @@
+// What the whole program shares while it runs: the link with its line
+// parameters and settings, the settings profile, the operator dialogs and the
+// exchange gate.  Controls are filled from these values and collected into
+// them; no control is ever the only copy of a setting.
+#pragma once
+
+#include <string>
+
+#include "link/clock.h"
+#include "link/link.h"
+#include "link/serial_port.h"
+#include "registers/dialogs.h"
+#include "storage/profile.h"
+
+namespace qmx {
+
+class ExchangeGate;
+
+struct AppContext {
+  AppContext(PortProvider& port_provider, Clock& program_clock, Dialogs& operator_dialogs)
+      : ports(port_provider), clock(program_clock), dialogs(operator_dialogs),
+        link(port_provider, program_clock) {}
+
+  PortProvider& ports;
+  Clock& clock;
+  Dialogs& dialogs;
+  Link link;
+  ProfileValues profile;
+  std::string current_dir;   // the working directory at start-up
+  std::string profile_path;  // "recent.prf" there; kept for the whole run
+  ExchangeGate* gate = nullptr;
+  // Set while the program itself fills the link controls: their change
+  // handlers then do nothing.
+  bool update_guard = false;
+};
+
+}  // namespace qmx
