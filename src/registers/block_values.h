@@ -1,0 +1,64 @@
+// The staged values of the instrument's parameter blocks: one program-wide
+// record per block, shared by every page that shows the block.  A read fills
+// a record from the instrument and the pages from the record; a write fills
+// the record from the pages and sends the record.
+//
+// The blocks whose values the settings profile keeps ("izm_to_comp" and
+// "output") have no record of their own: their staged record is the
+// profile's MeasurementValues and OutputValues.  So a profile load changes
+// what the write buttons send without touching the instrument, a block read
+// changes what the next profile save writes, and there is no second copy to
+// keep in step.  Everything else a block reads or writes and the profile does
+// not keep lives here.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "storage/profile.h"
+
+namespace qmx {
+
+// Registers 1957-1960: the cut-off of the measured value and the float after
+// it, which the instrument hands out with the cut-off and the program keeps
+// but never shows or writes.
+struct CutOffValues {
+  float cut_off = 0.0F;            // 1957-1958, per cent
+  std::array<uint16_t, 2> kept{};  // 1959-1960, as read
+};
+
+// The measuring module's parameters, registers 1280-1321 and 1322-1329, kept
+// word for word as read: the measurement tab shows three of its floats, the
+// module page shows the rest.
+struct ModuleParameterValues {
+  static constexpr uint16_t kFirst = 1280;
+  static constexpr size_t kCount = 50;
+  std::array<uint16_t, kCount> words{};
+};
+
+struct BlockValues {
+  explicit BlockValues(ProfileValues& profile_values) : profile(profile_values) {}
+  BlockValues(const BlockValues&) = delete;
+  BlockValues& operator=(const BlockValues&) = delete;
+
+  // Measurement settings (1840, 1841, 1856, 1874, 1956) in
+  // profile.measurement; output type, frequency and pulse output (1792,
+  // 1793, 1808-1812, 1824-1825, 1827, 1828) in profile.outputs.
+  ProfileValues& profile;
+
+  CutOffValues cut_off;
+  ModuleParameterValues module_parameters;
+  uint16_t forced_frequency = 0;  // 1816, Hz
+  uint16_t pulse_reserved = 0;    // 1826: kept from the last read, always sent as 0
+  double volume_to_send = 0.0;    // 768-771, m3 still to go out as pulses
+
+  // The instrument's state word (300) as the last guarded write found it.
+  uint16_t state_word = 0;
+  // The exchange-log text of the last write the blocks made; a write
+  // without a text of its own is logged under it.
+  std::string last_description;
+};
+
+}  // namespace qmx
