@@ -9,7 +9,9 @@
 #include "link/clock.h"
 #include "link/link.h"
 #include "link/serial_port.h"
+#include "registers/block_values.h"
 #include "registers/dialogs.h"
+#include "registers/measurement_handlers.h"
 #include "storage/profile.h"
 
 namespace qmx {
@@ -26,6 +28,14 @@ struct AppContext {
   Dialogs& dialogs;
   Link link;
   ProfileValues profile;
+  // Staged records of the configuration blocks; the measurement and output
+  // records are the profile's own values.
+  BlockValues blocks{profile};
+  // Measured values, module data and the exchange counters.
+  MeasurementState measurement;
+  // Cyclic polling of the measured values (Timer3) and of the module (Timer12).
+  bool measurement_polling = false;
+  bool module_polling = false;
   std::string current_dir;   // the working directory at start-up
   std::string profile_path;  // "recent.prf" there; kept for the whole run
   ExchangeGate* gate = nullptr;

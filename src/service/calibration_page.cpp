@@ -1,0 +1,9 @@
+#include "service/calibration_page.h"
+
+namespace qmx {
+
+CalibrationPage::CalibrationPage(AppContext& /*context*/, QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("TabSheet_Calibration"));
+}
+
+}  // namespace qmx

@@ -1,0 +1,360 @@
+#include "ui/link_controller.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QStringList>
+#include <QWidget>
+#include <array>
+#include <string_view>
+
+#include "link/exchange_status.h"
+#include "link/port_naming.h"
+#include "registers/operation_report.h"
+#include "ui/app_context.h"
+#include "ui/button_states.h"
+#include "ui/exchange_gate.h"
+
+namespace qmx {
+namespace {
+
+constexpr uint16_t kFirstBaudCode = 3;
+constexpr uint16_t kLastBaudCode = 10;
+constexpr uint16_t kInitBaudCode = 7;  // 19200
+constexpr uint16_t kInitParityCode = 0;
+constexpr uint16_t kInitAddress = 1;
+// The baud list item a code the lists cannot show falls back to ("9600").
+constexpr int kFallbackBaudIndex = 3;
+
+constexpr std::array<std::string_view, 8> kBaudTexts = {"1200",  "2400",  "4800",  "9600",
+                                                        "19200", "38400", "57600", "115200"};
+
+bool IsListedBaud(uint16_t code) {
+  return code >= kFirstBaudCode && code <= kLastBaudCode;
+}
+
+std::string BaudText(uint16_t code, std::string_view unknown) {
+  if (!IsListedBaud(code)) return std::string(unknown);
+  return std::string(kBaudTexts[code - kFirstBaudCode]) + " ,";
+}
+
+std::string_view ParityText(uint16_t code) {
+  switch (code) {
+    case 1:
+      return "нечетный паритет ";
+    case 2:
+      return "четный паритет ";
+    default:
+      return "без паритета ";
+  }
+}
+
+// Sets the update guard for a scope and restores what it was, so fills that
+// call each other never clear it early.
+class GuardScope {
+ public:
+  explicit GuardScope(bool& guard) : guard_(guard), previous_(guard) { guard_ = true; }
+  ~GuardScope() { guard_ = previous_; }
+  GuardScope(const GuardScope&) = delete;
+  GuardScope& operator=(const GuardScope&) = delete;
+
+ private:
+  bool& guard_;
+  bool previous_;
+};
+
+void SelectIndex(QComboBox* list, int index) {
+  if (list == nullptr) return;
+  list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
+}
+
+}  // namespace
+
+std::string LineSummaryText(uint16_t port_number, uint16_t baud_code, uint16_t parity_code) {
+  return "COM" + std::to_string(port_number) + ", " + BaudText(baud_code, "") + " " +
+         std::string(ParityText(parity_code));
+}
+
+std::string ProposedLineSummaryText(uint16_t port_number, uint16_t baud_code,
+                                    uint16_t parity_code) {
+  return "COM" + std::to_string(port_number) + ", " + BaudText(baud_code, "?") +
+         std::string(ParityText(parity_code));
+}
+
+LinkController& LinkController::Of(AppContext& context, QWidget* widget) {
+  QWidget* window = widget->window();
+  auto* controller = window->findChild<LinkController*>(QString(), Qt::FindDirectChildrenOnly);
+  if (controller == nullptr) controller = new LinkController(context, window);
+  return *controller;
+}
+
+LinkController::LinkController(AppContext& context, QWidget* window)
+    : QObject(window), context_(context), window_(window) {
+  setObjectName(QStringLiteral("LinkController"));
+}
+
+template <class T>
+T* LinkController::Control(const char* name) const {
+  return window_ == nullptr ? nullptr : window_->findChild<T*>(QLatin1String(name));
+}
+
+void LinkController::RunOperatorAction(std::function<void()> action) {
+  if (context_.gate != nullptr) {
+    context_.gate->RunOperatorAction(std::move(action));
+  } else {
+    action();
+  }
+}
+
+uint16_t LinkController::EnumeratePorts() {
+  return context_.link.EnumeratePorts();
+}
+
+void LinkController::FillPortLists() {
+  GuardScope guard(context_.update_guard);
+  const std::vector<uint16_t>& found = context_.link.found_ports();
+  auto* memo = Control<QPlainTextEdit>("Memo2");
+  QStringList memo_lines;
+  for (const char* name : {"ComboBox1", "ComboBox38"}) {
+    auto* list = Control<QComboBox>(name);
+    if (list == nullptr) continue;
+    list->clear();
+    if (found.empty()) {
+      list->addItem(QString::fromUtf8(kNoPortsText));
+      continue;
+    }
+    for (uint16_t number : found) {
+      list->addItem(QString::fromStdString(PortName(number)));
+      // The operator knows the adapter by its device, not by our COM number.
+      list->setItemData(list->count() - 1,
+                        QString::fromStdString(context_.ports.DevicePath(number)), Qt::ToolTipRole);
+    }
+    SelectPort(list);
+  }
+  for (uint16_t number : found) memo_lines << QString::fromStdString(PortName(number));
+  if (found.empty()) memo_lines << QString::fromUtf8(kNoPortsMemoText);
+  if (memo != nullptr) memo->setPlainText(memo_lines.join(QLatin1Char('\n')));
+}
+
+void LinkController::SelectPort(QComboBox* list) const {
+  if (list == nullptr || list->count() == 0) return;
+  const std::vector<uint16_t>& found = context_.link.found_ports();
+  int index = list->count() - 1;
+  for (size_t i = 0; i < found.size(); ++i) {
+    if (found[i] == context_.link.line().port_number) {
+      index = static_cast<int>(i);
+      break;
+    }
+  }
+  list->setCurrentIndex(index);
+}
+
+void LinkController::ReadLineControls() {
+  GuardScope guard(context_.update_guard);
+  LineParameters& line = context_.link.line();
+  const std::vector<uint16_t>& found = context_.link.found_ports();
+  if (auto* ports = Control<QComboBox>("ComboBox38")) {
+    const int index = ports->currentIndex();
+    if (index >= 0 && static_cast<size_t>(index) < found.size()) line.port_number = found[index];
+  }
+  if (auto* bauds = Control<QComboBox>("ComboBox39")) {
+    const int index = bauds->currentIndex();
+    line.baud_code = index >= 0 && index <= kLastBaudCode - kFirstBaudCode
+                         ? static_cast<uint16_t>(index + kFirstBaudCode)
+                         : kInitBaudCode;
+  }
+  // A list without a selection (an address the list cannot show, such as
+  // the check-free 255) leaves its value alone rather than turning -1 into
+  // a 16-bit code.
+  if (auto* parities = Control<QComboBox>("ComboBox40")) {
+    if (parities->currentIndex() >= 0)
+      line.parity_code = static_cast<uint16_t>(parities->currentIndex());
+  }
+  if (auto* addresses = Control<QComboBox>("ComboBox55")) {
+    if (addresses->currentIndex() >= 0) {
+      line.network_address = static_cast<uint16_t>(addresses->currentIndex());
+    }
+  }
+}
+
+void LinkController::ShowLineSummary() {
+  const LineParameters& line = context_.link.line();
+  const QString text =
+      QString::fromStdString(LineSummaryText(line.port_number, line.baud_code, line.parity_code));
+  for (const char* name : {"Label7", "Label426"}) {
+    if (auto* label = Control<QLabel>(name)) label->setText(text);
+  }
+}
+
+void LinkController::FillLineControls() {
+  GuardScope guard(context_.update_guard);
+  const LineParameters& line = context_.link.line();
+  SelectPort(Control<QComboBox>("ComboBox1"));
+  SelectPort(Control<QComboBox>("ComboBox38"));
+  const int baud_index =
+      IsListedBaud(line.baud_code) ? line.baud_code - kFirstBaudCode : kFallbackBaudIndex;
+  SelectIndex(Control<QComboBox>("ComboBox2"), baud_index);
+  SelectIndex(Control<QComboBox>("ComboBox39"), baud_index);
+  if (auto* parity_on = Control<QCheckBox>("CheckBox1")) {
+    parity_on->setChecked(line.parity_code == 1 || line.parity_code == 2);
+  }
+  if (auto* even = Control<QCheckBox>("CheckBox2")) even->setChecked(line.parity_code == 2);
+  SelectIndex(Control<QComboBox>("ComboBox40"), line.parity_code);
+  SelectIndex(Control<QComboBox>("ComboBox3"), line.network_address);
+  SelectIndex(Control<QComboBox>("ComboBox55"), line.network_address);
+  ShowLineSummary();
+}
+
+bool LinkController::OpenPort(uint16_t report_failure) {
+  const OpenResult result = context_.link.OpenCurrentPort(report_failure);
+  if (!result.ok && report_failure == 1) context_.dialogs.PortError();
+  return result.ok;
+}
+
+void LinkController::ShowLogSwitch() {
+  if (auto* box = Control<QCheckBox>("CheckBox3")) {
+    box->setChecked(context_.link.settings().use_log_file == 1);
+  }
+}
+
+void LinkController::SendBlinkCommand() {
+  const uint16_t value = 1;
+  uint16_t exception = 0;
+  const uint16_t status = context_.link.WriteMultipleRegisters(kBlinkRegister, 1, &value,
+                                                               &exception, kBlinkDescription);
+  // A command that only got through on a repetition still got through.
+  if ((status & ~kStatusRepeated) != 0 || exception != 0) {
+    OperationReport(context_.dialogs, status, exception);
+  }
+}
+
+void LinkController::LineChoiceChanged(const std::function<void()>& copy_to_page) {
+  if (context_.update_guard) return;
+  QPointer<LinkController> self(this);
+  RunOperatorAction([self, copy_to_page] {
+    if (self == nullptr) return;
+    AppContext& context = self->context_;
+    if (copy_to_page) {
+      GuardScope guard(context.update_guard);
+      copy_to_page();
+    }
+    self->ReadLineControls();
+    context.link.PumpEvents();
+    if (self == nullptr) return;
+    // Both bars show the line now in force, not the one they showed before.
+    self->FillLineControls();
+    self->OpenPort(1);
+  });
+}
+
+void LinkController::ComboBox1Change() {
+  LineChoiceChanged([this] {
+    auto* source = Control<QComboBox>("ComboBox1");
+    if (source != nullptr) SelectIndex(Control<QComboBox>("ComboBox38"), source->currentIndex());
+  });
+}
+
+void LinkController::ComboBox2Change() {
+  LineChoiceChanged([this] {
+    auto* source = Control<QComboBox>("ComboBox2");
+    if (source != nullptr) SelectIndex(Control<QComboBox>("ComboBox39"), source->currentIndex());
+  });
+}
+
+void LinkController::ComboBox3Change() {
+  LineChoiceChanged([this] {
+    auto* source = Control<QComboBox>("ComboBox3");
+    if (source != nullptr) SelectIndex(Control<QComboBox>("ComboBox55"), source->currentIndex());
+  });
+}
+
+void LinkController::ParityBoxClicked(bool even_box_clicked) {
+  // The two boxes only make sense together: "Четный" ticked means parity on
+  // and even; "Паритет" cleared means none whatever "Четный" shows.
+  auto* parity_on = Control<QCheckBox>("CheckBox1");
+  auto* even = Control<QCheckBox>("CheckBox2");
+  if (parity_on == nullptr || even == nullptr) return;
+  uint16_t parity = 0;
+  if (even_box_clicked && even->isChecked()) {
+    parity = 2;
+  } else if (parity_on->isChecked()) {
+    parity = even->isChecked() ? 2 : 1;
+  }
+  LineChoiceChanged([this, parity] { SelectIndex(Control<QComboBox>("ComboBox40"), parity); });
+}
+
+void LinkController::ComboBox55Change() {
+  if (context_.update_guard) return;
+  QPointer<LinkController> self(this);
+  // The address travels in every frame: it changes between exchanges only.
+  RunOperatorAction([self] {
+    if (self == nullptr) return;
+    auto* addresses = self->Control<QComboBox>("ComboBox55");
+    if (addresses == nullptr || addresses->currentIndex() < 0) return;
+    self->context_.link.line().network_address = static_cast<uint16_t>(addresses->currentIndex());
+    GuardScope guard(self->context_.update_guard);
+    SelectIndex(self->Control<QComboBox>("ComboBox3"), addresses->currentIndex());
+  });
+}
+
+void LinkController::ComboBox40Change() {
+  if (context_.update_guard) return;
+  auto* parities = Control<QComboBox>("ComboBox40");
+  if (parities == nullptr || parities->currentIndex() < 0) return;
+  LinkSettings& settings = context_.link.settings();
+  settings.proposed_parity_code = static_cast<uint16_t>(parities->currentIndex());
+  if (auto* label = Control<QLabel>("Label426")) {
+    label->setText(QString::fromStdString(ProposedLineSummaryText(
+        settings.line.port_number, settings.proposed_baud_code, settings.proposed_parity_code)));
+  }
+}
+
+void LinkController::RefreshPorts() {
+  QPointer<LinkController> self(this);
+  RunOperatorAction([self] {
+    if (self == nullptr) return;
+    // Our own open port would fail its trial open and drop out of the list.
+    self->context_.link.ClosePort();
+    self->EnumeratePorts();
+    self->FillPortLists();
+    self->OpenPort(1);
+  });
+}
+
+void LinkController::Button1Click() {
+  QPointer<LinkController> self(this);
+  RunOperatorAction([self] {
+    if (self == nullptr) return;
+    AppContext& context = self->context_;
+    if (!context.dialogs.Question(kInitQuestion)) return;
+    if (self->window_ != nullptr)
+      ButtonStates::Of(self->context_, self->window_).StopMeasurementPollForCommand();
+    LineParameters& line = context.link.line();
+    line.baud_code = kInitBaudCode;
+    line.parity_code = kInitParityCode;
+    line.network_address = kInitAddress;
+    self->FillLineControls();
+    context.link.PumpEvents();
+    if (self == nullptr) return;
+    self->OpenPort(1);
+  });
+}
+
+void LinkController::CheckBox3Click() {
+  auto* box = Control<QCheckBox>("CheckBox3");
+  if (box == nullptr) return;
+  context_.link.settings().use_log_file = box->isChecked() ? 1 : 0;
+}
+
+void LinkController::Blink() {
+  QPointer<LinkController> self(this);
+  RunOperatorAction([self] {
+    if (self == nullptr) return;
+    if (self->window_ != nullptr)
+      ButtonStates::Of(self->context_, self->window_).StopMeasurementPollForCommand();
+    self->SendBlinkCommand();
+  });
+}
+
+}  // namespace qmx

@@ -1,0 +1,163 @@
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFont>
+#include <QFrame>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalBlocker>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "ui/choice_lists.h"
+#include "ui/link_bar.h"
+#include "ui/page_sets.h"
+
+namespace qmx {
+namespace {
+
+constexpr char kCaption[] = "QMX41_Config_V 3.2";
+// The size the window was designed at; layouts carry it from there.
+constexpr int kDesignWidth = 1205;
+constexpr int kDesignHeight = 630;
+
+QAction* NewAction(QMenu* menu, const char* name, const char* text) {
+  QAction* action = menu->addAction(QString::fromUtf8(text));
+  action->setObjectName(QLatin1String(name));
+  return action;
+}
+
+QMenu* NewMenu(QWidget* parent, const char* name, const char* title) {
+  auto* menu = new QMenu(QString::fromUtf8(title), parent);
+  menu->setObjectName(QLatin1String(name));
+  return menu;
+}
+
+// The designed face is bold Arial; Liberation Sans has its metrics, and the
+// system's sans-serif face stands in where it is missing.  The size stays the
+// desktop's, so the window scales with the screen's settings.
+QFont WindowFont(QFont font) {
+  font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+  font.setStyleHint(QFont::SansSerif);
+  font.setBold(true);
+  return font;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(AppContext& context, QWidget* parent)
+    : QMainWindow(parent), context_(context) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QString::fromUtf8(kCaption));
+  setFont(WindowFont(font()));
+
+  auto* client = new QWidget(this);
+  client->setObjectName(QStringLiteral("ClientArea"));
+  auto* client_layout = new QVBoxLayout(client);
+  client_layout->setContentsMargins(0, 0, 0, 0);
+  client_layout->setSpacing(0);
+  views_ = new QStackedWidget(client);
+  client_layout->addWidget(views_, 1);
+
+  panel115_ = new QFrame(views_);
+  panel115_->setObjectName(QStringLiteral("Panel115"));
+  auto* operator_layout = new QVBoxLayout(panel115_);
+  operator_layout->setContentsMargins(0, 0, 0, 0);
+
+  engineering_view_ = new QWidget(views_);
+  engineering_view_->setObjectName(QStringLiteral("EngineeringView"));
+  auto* engineering_layout = new QVBoxLayout(engineering_view_);
+  engineering_layout->setContentsMargins(0, 0, 0, 0);
+  engineering_layout->setSpacing(2);
+  link_bar_ = new LinkBar(context_, engineering_view_);
+  engineering_layout->addWidget(link_bar_);
+
+  const qmx::PageSets sets = BuildPageSets(context_, engineering_view_, panel115_);
+  page_sets_ = sets.sets;
+  engineering_layout->addWidget(PageControl1(), 1);
+  operator_layout->addWidget(PageControl4());
+  views_->addWidget(panel115_);
+  views_->addWidget(engineering_view_);
+  views_->setCurrentWidget(panel115_);
+
+  // The picture panel is hidden in the designed layout; start-up hides it
+  // again when its timer runs out.
+  auto* picture_panel = new QFrame(client);
+  picture_panel->setObjectName(QStringLiteral("Panel52"));
+  auto* picture_layout = new QVBoxLayout(picture_panel);
+  auto* picture = new QLabel(picture_panel);
+  picture->setObjectName(QStringLiteral("Image2"));
+  picture->hide();
+  picture_layout->addWidget(picture);
+  picture_panel->hide();
+  client_layout->addWidget(picture_panel);
+
+  setCentralWidget(client);
+  BuildMenus();
+  FillChoiceLists(this);
+  resize(kDesignWidth, kDesignHeight);
+  SetEngineeringView(false);
+}
+
+void MainWindow::BuildMenus() {
+  QMenuBar* bar = menuBar();
+  bar->setObjectName(QStringLiteral("MainMenu1"));
+
+  QMenu* file = NewMenu(bar, "MenuFile", "Файл");
+  n2_ = NewAction(file, "N2", "Прочитать профиль настроек из файла");
+  n3_ = NewAction(file, "N3", "Записать профиль настроек в файл");
+  bar->addMenu(file);
+
+  QMenu* settings = NewMenu(bar, "MenuSettings", "Настройки");
+  QMenu* log_names = NewMenu(settings, "MenuLogFileNames", "Имена файлов логов");
+  n12_ = NewAction(log_names, "N12", "Обмен");
+  n13_ = NewAction(log_names, "N13", "Результаты измерения");
+  n14_ = NewAction(log_names, "N14", "Результаты обработки");
+  n15_ = NewAction(log_names, "N15", "Коды АЦП");
+  settings->addMenu(log_names);
+  bar->addMenu(settings);
+
+  QMenu* view = NewMenu(bar, "MenuView", "Вид");
+  engineering_action_ = NewAction(view, "EngineeringViewAction", "Инженерный вид");
+  engineering_action_->setCheckable(true);
+  engineering_action_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+  engineering_action_->setShortcutContext(Qt::WindowShortcut);
+  bar->addMenu(view);
+  // The operator view hides the menu bar, and a hidden menu's shortcuts do
+  // not fire: the window carries the action itself.
+  addAction(engineering_action_);
+  connect(engineering_action_, &QAction::toggled, this, &MainWindow::SetEngineeringView);
+
+  popup_menu1_ = NewMenu(this, "PopupMenu1", "");
+  // Offered on the port lists; it has never had a command behind it.
+  NewAction(popup_menu1_, "PopupMenu1Item", "Обновить список портов");
+}
+
+void MainWindow::SetEngineeringView(bool on) {
+  const bool changed = on != engineering_;
+  engineering_ = on;
+  for (int index : kOperatorHiddenTabs) SetTabVisibleKeepingPage(PageControl1(), index, on);
+  views_->setCurrentWidget(on ? engineering_view_ : static_cast<QWidget*>(panel115_));
+  menuBar()->setVisible(on);
+  {
+    const QSignalBlocker quiet(engineering_action_);
+    engineering_action_->setChecked(on);
+  }
+  if (changed) emit engineeringViewChanged(on);
+}
+
+void MainWindow::ApplyOptionalTabs(uint16_t arch_tab_en, uint16_t el_clear_tab_en) {
+  SetTabVisibleKeepingPage(PageControl5(), kArchiveTab, arch_tab_en == 1);
+  SetTabVisibleKeepingPage(PageControl5(), kMaintenanceTab, el_clear_tab_en == 1);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  emit closing();
+  QMainWindow::closeEvent(event);
+}
+
+}  // namespace qmx

@@ -1,0 +1,99 @@
+#include "ui/pages/page_widgets.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPalette>
+#include <QPushButton>
+
+namespace qmx {
+
+QColor FromBgr(uint32_t bgr) {
+  return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
+                static_cast<int>((bgr >> 16) & 0xFF));
+}
+
+QColor StatusPanelColor() {
+  return FromBgr(0xFFF0D8);
+}
+
+QComboBox* MakeList(QWidget* parent, const char* name, bool editable) {
+  auto* list = new QComboBox(parent);
+  list->setObjectName(QLatin1String(name));
+  list->setEditable(editable);
+  // Long lists (3601 items) open as a scrolling list, not as a screen-high menu.
+  list->setMaxVisibleItems(20);
+  list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  list->setMinimumContentsLength(8);
+  return list;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption) {
+  auto* button = new QPushButton(QString::fromUtf8(caption), parent);
+  button->setObjectName(QLatin1String(name));
+  return button;
+}
+
+QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const char* caption) {
+  auto* box = new QCheckBox(QString::fromUtf8(caption), parent);
+  box->setObjectName(QLatin1String(name));
+  return box;
+}
+
+QLineEdit* MakeEdit(QWidget* parent, const char* name) {
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName(QLatin1String(name));
+  return edit;
+}
+
+QListWidget* MakeListBox(QWidget* parent, const char* name) {
+  auto* list = new QListWidget(parent);
+  list->setObjectName(QLatin1String(name));
+  return list;
+}
+
+QLabel* MakeCaption(QWidget* parent, const char* text) {
+  return new QLabel(QString::fromUtf8(text), parent);
+}
+
+QLabel* MakeValueLabel(QWidget* parent, const char* name, const char* text) {
+  auto* label = new QLabel(QString::fromUtf8(text), parent);
+  label->setObjectName(QLatin1String(name));
+  return label;
+}
+
+QLabel* MakePanel(QWidget* parent, const char* name, const char* caption) {
+  auto* panel = new QLabel(QString::fromUtf8(caption), parent);
+  panel->setObjectName(QLatin1String(name));
+  panel->setFrameShape(QFrame::Panel);
+  panel->setFrameShadow(QFrame::Raised);
+  panel->setAlignment(Qt::AlignCenter);
+  panel->setAutoFillBackground(true);
+  panel->setMargin(4);
+  return panel;
+}
+
+QLabel* MakeStatusPanel(QWidget* parent, const char* name, const char* caption) {
+  QLabel* panel = MakePanel(parent, name, caption);
+  QPalette palette = panel->palette();
+  palette.setColor(panel->backgroundRole(), StatusPanelColor());
+  panel->setPalette(palette);
+  panel->hide();
+  return panel;
+}
+
+void AddRow(QGridLayout* grid, int row, int column, const char* caption, QWidget* control) {
+  grid->addWidget(MakeCaption(grid->parentWidget(), caption), row, column);
+  grid->addWidget(control, row, column + 1);
+}
+
+void PushToTopLeft(QGridLayout* grid) {
+  grid->setRowStretch(grid->rowCount(), 1);
+  grid->setColumnStretch(grid->columnCount(), 1);
+}
+
+}  // namespace qmx

@@ -1,0 +1,189 @@
+#include "ui/profile_commands.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QWidget>
+#include <filesystem>
+#include <system_error>
+
+#include "registers/input_parsing.h"
+#include "registers/value_formats.h"
+#include "storage/settings_files.h"
+#include "ui/app_context.h"
+#include "ui/link_controller.h"
+
+namespace qmx {
+namespace {
+
+// Set on a page set whose remembered page did not exist: it has no active
+// page until the operator chooses one.
+constexpr char kNoActivePageProperty[] = "qmxNoActivePage";
+constexpr char kWatchedProperty[] = "qmxNoActivePageWatched";
+
+QTabWidget* PageSet(QWidget* window, const char* name) {
+  return window == nullptr ? nullptr : window->findChild<QTabWidget*>(QLatin1String(name));
+}
+
+void ApplyPageIndex(QTabWidget* pages, int index) {
+  if (pages == nullptr) return;
+  if (!pages->property(kWatchedProperty).toBool()) {
+    pages->setProperty(kWatchedProperty, true);
+    QObject::connect(pages, &QTabWidget::currentChanged, pages,
+                     [pages] { pages->setProperty(kNoActivePageProperty, false); });
+  }
+  const bool valid = index >= 0 && index < pages->count();
+  if (valid) pages->setCurrentIndex(index);
+  pages->setProperty(kNoActivePageProperty, !valid);
+  pages->update();
+}
+
+int ActivePageIndex(QTabWidget* pages, int fallback) {
+  if (pages == nullptr) return fallback;
+  if (pages->property(kNoActivePageProperty).toBool()) return kNoActivePage;
+  return pages->currentIndex();
+}
+
+// The position of the active page's tab among the tabs shown; -1 when the
+// page's tab is hidden or no page is active.
+int ShownTabIndex(QTabWidget* pages, int fallback) {
+  if (pages == nullptr) return fallback;
+  const int active = ActivePageIndex(pages, fallback);
+  if (active < 0 || !pages->isTabVisible(active)) return kNoActivePage;
+  int shown = 0;
+  for (int i = 0; i < active; ++i) {
+    if (pages->isTabVisible(i)) ++shown;
+  }
+  return shown;
+}
+
+bool FileExists(const std::string& name) {
+  std::error_code error;
+  return std::filesystem::exists(name, error);
+}
+
+uint16_t TakeGap(QComboBox* list, uint16_t current) {
+  if (list == nullptr) return current;
+  const std::optional<int32_t> value = ParseInteger(list->currentText().toStdString());
+  const auto gap = static_cast<uint16_t>(value.value_or(0));
+  const QString text = QString::fromStdString(FormatLongDecimal(gap));
+  if (list->isEditable()) {
+    list->setEditText(text);
+  } else {
+    list->setCurrentText(text);
+  }
+  return gap;
+}
+
+void ShowGap(QComboBox* list, uint16_t gap) {
+  if (list == nullptr) return;
+  const QString text = QString::fromStdString(FormatLongDecimal(gap));
+  if (list->isEditable()) {
+    list->setEditText(text);
+  } else {
+    list->setCurrentText(text);
+  }
+}
+
+}  // namespace
+
+void ApplyPageSelection(QWidget* window, const PageSelection& pages) {
+  ApplyPageIndex(PageSet(window, "PageControl1"), pages.main);
+  ApplyPageIndex(PageSet(window, "PageControl2"), pages.settings);
+  ApplyPageIndex(PageSet(window, "PageControl4"), pages.operator_set);
+  ApplyPageIndex(PageSet(window, "PageControl5"), pages.work);
+}
+
+void CollectPageSelection(QWidget* window, PageSelection& pages) {
+  QTabWidget* main = PageSet(window, "PageControl1");
+  pages.main_tab_index = ShownTabIndex(main, pages.main_tab_index);
+  pages.main = ActivePageIndex(main, pages.main);
+  pages.settings = ActivePageIndex(PageSet(window, "PageControl2"), pages.settings);
+  pages.operator_set = ActivePageIndex(PageSet(window, "PageControl4"), pages.operator_set);
+  pages.work = ActivePageIndex(PageSet(window, "PageControl5"), pages.work);
+}
+
+std::string WithRecordFileExtension(const std::string& name) {
+  if (std::filesystem::path(name).has_extension()) return name;
+  return name + kRecordFileExtension;
+}
+
+ProfileCommands::ProfileCommands(AppContext& context, QWidget* window)
+    : QObject(window), context_(context), window_(window) {
+  setObjectName(QStringLiteral("ProfileCommands"));
+  const std::pair<const char*, void (ProfileCommands::*)()> commands[] = {
+      {"N2", &ProfileCommands::N2Click},   {"N3", &ProfileCommands::N3Click},
+      {"N12", &ProfileCommands::N12Click}, {"N13", &ProfileCommands::N13Click},
+      {"N14", &ProfileCommands::N14Click}, {"N15", &ProfileCommands::N15Click}};
+  for (const auto& [name, handler] : commands) {
+    if (auto* action = window->findChild<QAction*>(QLatin1String(name))) {
+      connect(action, &QAction::triggered, this, handler);
+    }
+  }
+}
+
+void ProfileCommands::FillExchangeControls() {
+  if (exchange_fill_) exchange_fill_();
+  if (window_ == nullptr) return;
+  LinkController::Of(context_, window_).FillLineControls();
+  const LinkSettings& settings = context_.link.settings();
+  ShowGap(window_->findChild<QComboBox*>(QStringLiteral("ComboBox20")), settings.time_gap_dev);
+  ShowGap(window_->findChild<QComboBox*>(QStringLiteral("ComboBox21")), settings.time_gap_prg);
+}
+
+void ProfileCommands::N2Click() {
+  const FileDialogResult chosen = context_.dialogs.OpenFile(FileDialogRequest{});
+  if (!chosen.accepted) return;
+  LoadProfile(context_.profile, context_.link.settings(), chosen.file_name);
+  ApplyPageSelection(window_, context_.profile.pages);
+  FillExchangeControls();
+}
+
+void ProfileCommands::N3Click() {
+  const FileDialogResult chosen = context_.dialogs.SaveFile(FileDialogRequest{});
+  if (!chosen.accepted) return;
+  if (collect_passport_ && !collect_passport_()) return;
+  CollectTimeGaps();
+  std::string name = chosen.file_name;
+  if (chosen.filter_index == 1 && !FileExists(name)) name += kProfileExtension;
+  CollectPageSelection(window_, context_.profile.pages);
+  SaveProfile(context_.profile, context_.link.settings(), name);
+}
+
+void ProfileCommands::CollectTimeGaps() {
+  if (window_ == nullptr) return;
+  LinkSettings& settings = context_.link.settings();
+  settings.time_gap_prg =
+      TakeGap(window_->findChild<QComboBox*>(QStringLiteral("ComboBox21")), settings.time_gap_prg);
+  settings.time_gap_dev =
+      TakeGap(window_->findChild<QComboBox*>(QStringLiteral("ComboBox20")), settings.time_gap_dev);
+}
+
+void ProfileCommands::ChooseRecordFileName(std::string& name) {
+  FileDialogRequest request;
+  request.title = kRecordFileDialogTitle;
+  request.filter = kRecordFileFilter;
+  request.file_name = name;
+  const FileDialogResult chosen = context_.dialogs.SaveFile(request);
+  // A cancelled dialog leaves the name exactly as it was: adding ".txt" to
+  // the preset would rename a file the operator never chose (and turn an
+  // unset ADC file name into ".txt").
+  if (!chosen.accepted || chosen.file_name.empty()) return;
+  name = WithRecordFileExtension(chosen.file_name);
+}
+
+void ProfileCommands::N12Click() {
+  ChooseRecordFileName(context_.link.settings().log_file_name);
+}
+void ProfileCommands::N13Click() {
+  ChooseRecordFileName(context_.profile.records.izm_file_name);
+}
+void ProfileCommands::N14Click() {
+  ChooseRecordFileName(context_.profile.records.all_izm_file_name);
+}
+void ProfileCommands::N15Click() {
+  ChooseRecordFileName(context_.profile.records.adc_name);
+}
+
+}  // namespace qmx

@@ -1,0 +1,129 @@
+#include "ui/widget_controls.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+
+namespace qmx {
+namespace {
+
+QString ToQString(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+QWidget* WidgetControls::Find(std::string_view name) const {
+  if (root_ == nullptr) return nullptr;
+  const QString key = ToQString(name);
+  auto it = cache_.find(key);
+  if (it != cache_.end() && !it->isNull()) return it->data();
+  QWidget* widget = root_->objectName() == key ? root_.data() : root_->findChild<QWidget*>(key);
+  if (widget != nullptr) cache_.insert(key, widget);
+  return widget;
+}
+
+std::string WidgetControls::Text(std::string_view name) const {
+  QWidget* w = Find(name);
+  QString text;
+  if (auto* e = qobject_cast<QLineEdit*>(w)) text = e->text();
+  else if (auto* c = qobject_cast<QComboBox*>(w)) text = c->currentText();
+  else if (auto* l = qobject_cast<QLabel*>(w)) text = l->text();
+  else if (auto* b = qobject_cast<QAbstractButton*>(w)) text = b->text();
+  else if (auto* m = qobject_cast<QPlainTextEdit*>(w)) text = m->toPlainText();
+  return text.toStdString();
+}
+
+void WidgetControls::SetText(std::string_view name, std::string_view text) {
+  QWidget* w = Find(name);
+  const QString value = ToQString(text);
+  if (auto* e = qobject_cast<QLineEdit*>(w)) {
+    e->setText(value);
+  } else if (auto* c = qobject_cast<QComboBox*>(w)) {
+    if (c->isEditable()) {
+      c->setEditText(value);
+    } else {
+      c->setCurrentIndex(c->findText(value));
+    }
+  } else if (auto* l = qobject_cast<QLabel*>(w)) {
+    l->setText(value);
+  } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+    b->setText(value);
+  } else if (auto* m = qobject_cast<QPlainTextEdit*>(w)) {
+    m->setPlainText(value);
+  }
+}
+
+int WidgetControls::ItemIndex(std::string_view name) const {
+  QWidget* w = Find(name);
+  if (auto* c = qobject_cast<QComboBox*>(w)) return c->currentIndex();
+  if (auto* l = qobject_cast<QListWidget*>(w)) return l->currentRow();
+  return -1;
+}
+
+void WidgetControls::SetItemIndex(std::string_view name, int index) {
+  QWidget* w = Find(name);
+  if (auto* c = qobject_cast<QComboBox*>(w)) {
+    c->setCurrentIndex(index >= 0 && index < c->count() ? index : -1);
+  } else if (auto* l = qobject_cast<QListWidget*>(w)) {
+    l->setCurrentRow(index >= 0 && index < l->count() ? index : -1);
+  }
+}
+
+int WidgetControls::ItemCount(std::string_view name) const {
+  QWidget* w = Find(name);
+  if (auto* c = qobject_cast<QComboBox*>(w)) return c->count();
+  if (auto* l = qobject_cast<QListWidget*>(w)) return l->count();
+  return 0;
+}
+
+bool WidgetControls::Checked(std::string_view name) const {
+  auto* b = qobject_cast<QAbstractButton*>(Find(name));
+  return b != nullptr && b->isChecked();
+}
+
+void WidgetControls::SetChecked(std::string_view name, bool checked) {
+  if (auto* b = qobject_cast<QAbstractButton*>(Find(name))) b->setChecked(checked);
+}
+
+Rgb WidgetControls::Color(std::string_view name) const {
+  QWidget* w = Find(name);
+  if (w == nullptr) return kColorWhite;
+  const QColor c = w->palette().color(w->backgroundRole());
+  return Rgb{static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()),
+             static_cast<uint8_t>(c.blue())};
+}
+
+void WidgetControls::SetColor(std::string_view name, Rgb color) {
+  QWidget* w = Find(name);
+  if (w == nullptr) return;
+  QPalette palette = w->palette();
+  const QColor c(color.r, color.g, color.b);
+  if (palette.color(w->backgroundRole()) == c && w->autoFillBackground()) return;
+  palette.setColor(w->backgroundRole(), c);
+  w->setPalette(palette);
+  w->setAutoFillBackground(true);
+}
+
+bool WidgetControls::Visible(std::string_view name) const {
+  QWidget* w = Find(name);
+  return w != nullptr && !w->isHidden();
+}
+
+void WidgetControls::SetVisible(std::string_view name, bool visible) {
+  if (QWidget* w = Find(name)) w->setVisible(visible);
+}
+
+void WidgetControls::SetEnabled(std::string_view name, bool enabled) {
+  if (QWidget* w = Find(name)) w->setEnabled(enabled);
+}
+
+void WidgetControls::Repaint() {
+  if (root_ != nullptr) root_->repaint();
+}
+
+}  // namespace qmx

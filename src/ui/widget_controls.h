@@ -1,0 +1,40 @@
+// The Controls seam over the real window: every control is found by its
+// object name under one root widget.
+#pragma once
+
+#include <QHash>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include "registers/controls.h"
+
+namespace qmx {
+
+class WidgetControls final : public Controls {
+ public:
+  explicit WidgetControls(QWidget* root) : root_(root) {}
+
+  std::string Text(std::string_view name) const override;
+  void SetText(std::string_view name, std::string_view text) override;
+  int ItemIndex(std::string_view name) const override;
+  void SetItemIndex(std::string_view name, int index) override;
+  int ItemCount(std::string_view name) const override;
+  bool Checked(std::string_view name) const override;
+  void SetChecked(std::string_view name, bool checked) override;
+  Rgb Color(std::string_view name) const override;
+  void SetColor(std::string_view name, Rgb color) override;
+  bool Visible(std::string_view name) const override;
+  void SetVisible(std::string_view name, bool visible) override;
+  void SetEnabled(std::string_view name, bool enabled) override;
+  void Repaint() override;
+
+  // The widget of that name, null when the window has none.
+  QWidget* Find(std::string_view name) const;
+
+ private:
+  QPointer<QWidget> root_;
+  mutable QHash<QString, QPointer<QWidget>> cache_;
+};
+
+}  // namespace qmx

@@ -1,0 +1,147 @@
+// The menu commands that load and save settings profiles and name the
+// record files.
+#include "ui/profile_commands.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QTabWidget>
+#include <filesystem>
+
+#include "storage/ini_file.h"
+#include "window_fixture.h"
+
+namespace qmx::test {
+namespace {
+
+TEST(WithRecordFileExtension, AddsTxtOnlyWhenTheNameHasNoExtension) {
+  EXPECT_EQ(WithRecordFileExtension("/data/izm"), "/data/izm.txt");
+  EXPECT_EQ(WithRecordFileExtension("/data/izm.log"), "/data/izm.log");
+  EXPECT_EQ(WithRecordFileExtension("/data.d/izm"), "/data.d/izm.txt");
+  EXPECT_EQ(WithRecordFileExtension("izm.txt"), "izm.txt");
+}
+
+class ProfileCommandsTest : public WindowTest {
+ protected:
+  void SetUp() override { Start(); }
+};
+
+TEST_F(ProfileCommandsTest, RecordFileNamesAskWithThePresetAndAddTxt) {
+  std::string& trace = context_.link.settings().log_file_name;
+  const std::string first_trace = trace;
+
+  dialogs_.AcceptFile("/tmp/qmx/trace");
+  window_->N12()->trigger();
+  ASSERT_EQ(dialogs_.file_dialogs().size(), 1U);
+  const FileDialogRequest& asked = dialogs_.file_dialogs().back().request;
+  EXPECT_TRUE(dialogs_.file_dialogs().back().save);
+  EXPECT_EQ(asked.title, "Сохранять в файл с именем");
+  EXPECT_EQ(asked.filter, "Текстовый файл (рекомендуется)|*.txt|Все файлы|*.*");
+  EXPECT_EQ(asked.file_name, first_trace);
+  EXPECT_EQ(trace, "/tmp/qmx/trace.txt");
+
+  dialogs_.AcceptFile("/tmp/qmx/trace.log", 2);
+  window_->N12()->trigger();
+  EXPECT_EQ(trace, "/tmp/qmx/trace.log");
+
+  RecordFiles& records = context_.profile.records;
+  records.izm_file_name = "/tmp/qmx/izm";  // a preset without extension
+  dialogs_.CancelFile();
+  window_->N13()->trigger();
+  EXPECT_EQ(dialogs_.file_dialogs().back().request.file_name, "/tmp/qmx/izm");
+  EXPECT_EQ(records.izm_file_name, "/tmp/qmx/izm");
+
+  dialogs_.AcceptFile("/tmp/qmx/all");
+  window_->N14()->trigger();
+  EXPECT_EQ(records.all_izm_file_name, "/tmp/qmx/all.txt");
+
+  // The ADC file has no name until the operator gives one; a cancel keeps it so.
+  dialogs_.CancelFile();
+  window_->N15()->trigger();
+  EXPECT_EQ(records.adc_name, "");
+  dialogs_.AcceptFile("/tmp/qmx/adc");
+  window_->N15()->trigger();
+  EXPECT_EQ(records.adc_name, "/tmp/qmx/adc.txt");
+  EXPECT_EQ(dialogs_.box_count(), 0U);
+}
+
+TEST_F(ProfileCommandsTest, SaveAddsPrfOnlyForANewNameUnderTheFirstFilter) {
+  context_.profile.search.end = 9;
+  dialogs_.AcceptFile(dir_.File("setup"), 1);
+  window_->N3()->trigger();
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("setup")));
+  EXPECT_EQ(IniFile(dir_.File("setup.prf")).ReadInteger("Seach", "end", -1), 9);
+
+  WriteText(dir_.File("existing"), "[USR]\nmine=1\n");
+  dialogs_.AcceptFile(dir_.File("existing"), 1);
+  window_->N3()->trigger();
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("existing.prf")));
+  IniFile existing(dir_.File("existing"));
+  EXPECT_EQ(existing.ReadInteger("Seach", "end", -1), 9);
+  EXPECT_EQ(existing.ReadInteger("USR", "mine", -1), 1);
+
+  dialogs_.AcceptFile(dir_.File("plain"), 2);
+  window_->N3()->trigger();
+  EXPECT_TRUE(std::filesystem::exists(dir_.File("plain")));
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("plain.prf")));
+
+  dialogs_.CancelFile();
+  window_->N3()->trigger();
+  // The profile of the run stays "recent.prf".
+  EXPECT_EQ(context_.profile_path, dir_.File("recent.prf"));
+  EXPECT_EQ(IniFile(dir_.File("recent.prf")).ReadInteger("Seach", "end", -1), 3);
+}
+
+TEST_F(ProfileCommandsTest, SaveTakesTheByteGapsAndStopsOnAFailedPassport) {
+  auto* device_gap = Find<QComboBox>("ComboBox20");
+  auto* program_gap = Find<QComboBox>("ComboBox21");
+  device_gap->setEditText(QStringLiteral("17"));
+  program_gap->setEditText(QStringLiteral("abc"));
+  dialogs_.AcceptFile(dir_.File("gaps.prf"), 2);
+  window_->N3()->trigger();
+  EXPECT_EQ(context_.link.settings().time_gap_dev, 17);
+  EXPECT_EQ(context_.link.settings().time_gap_prg, 0);
+  EXPECT_EQ(program_gap->currentText(), QStringLiteral("0"));
+  EXPECT_TRUE(std::filesystem::exists(dir_.File("gaps.prf")));
+
+  int collected = 0;
+  startup_->profile_commands().SetPassportCollector([&] {
+    ++collected;
+    return false;
+  });
+  dialogs_.AcceptFile(dir_.File("refused.prf"), 2);
+  window_->N3()->trigger();
+  EXPECT_EQ(collected, 1);
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("refused.prf")));
+}
+
+TEST_F(ProfileCommandsTest, LoadFillsTheWindowAndReachesRecentPrfOnlyAtClose) {
+  WriteText(dir_.File("other.prf"),
+            "[TAB]\nActivePageIndex4=1\nActivePageIndex5=3\n[NEW_COMM]\nNET_PAR=2\n"
+            "[Seach]\nbeg=4\nend=6\n");
+  dialogs_.AcceptFile(dir_.File("other.prf"));
+  window_->N2()->trigger();
+  EXPECT_FALSE(dialogs_.file_dialogs().back().save);
+  EXPECT_EQ(window_->PageControl4()->currentIndex(), 1);
+  EXPECT_EQ(window_->PageControl5()->currentIndex(), 3);
+  EXPECT_EQ(context_.link.settings().proposed_parity_code, 2);
+  EXPECT_EQ(context_.profile.search.beg, 4);
+  EXPECT_EQ(IniFile(dir_.File("recent.prf")).ReadInteger("Seach", "beg", -1), 1);
+
+  window_->close();
+  IniFile recent(dir_.File("recent.prf"));
+  EXPECT_EQ(recent.ReadInteger("Seach", "beg", -1), 4);
+  EXPECT_EQ(recent.ReadInteger("Seach", "end", -1), 6);
+  EXPECT_EQ(recent.ReadInteger("NEW_COMM", "NET_PAR", -1), 2);
+  EXPECT_EQ(recent.ReadInteger("TAB", "ActivePageIndex4", -1), 1);
+}
+
+TEST_F(ProfileCommandsTest, CancelledLoadChangesNothing) {
+  context_.profile.search.beg = 8;
+  dialogs_.CancelFile();
+  window_->N2()->trigger();
+  EXPECT_EQ(context_.profile.search.beg, 8);
+  EXPECT_EQ(window_->PageControl4()->currentIndex(), 0);
+}
+
+}  // namespace
+}  // namespace qmx::test
