@@ -58,7 +58,8 @@ LinkBar::LinkBar(AppContext& context, QWidget* parent) : QWidget(parent), contex
                           "Выставить параметры обмена с модулем в режиме INIT");
   auto* blink = MakeButton(this, "Button2", "Помигать", "Включить мигание светодиода в модуле ");
   auto* refresh = MakeButton(this, "Button77", "Обновить");
-  // Its handler, the instrument restart, comes with the device commands.
+  // The instrument restart; the block controller connects it with the other
+  // device commands.
   auto* restart = MakeButton(this, "Button78", "Перезапуск");
 
   // Captions above their lists, as on the instrument's other tools.

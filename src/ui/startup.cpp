@@ -10,10 +10,12 @@
 #include <QTimer>
 #include <clocale>
 
+#include "registers/block_catalog.h"
 #include "registers/measured_values.h"
 #include "storage/profile.h"
 #include "storage/settings_files.h"
 #include "ui/app_context.h"
+#include "ui/block_controller.h"
 #include "ui/button_states.h"
 #include "ui/exchange_gate.h"
 #include "ui/link_controller.h"
@@ -62,6 +64,7 @@ Startup::Startup(AppContext& context, MainWindow& window)
   connect(timer7_, &QTimer::timeout, this, &Startup::Timer7Timer);
   connect(timer10_, &QTimer::timeout, this, &Startup::Timer10Timer);
   connect(&window, &MainWindow::closing, this, &Startup::FormClose);
+  new BlockController(context, &window);
 }
 
 // The order is the instrument tool's own: the link's settings files, then
@@ -113,6 +116,7 @@ void Startup::FormCreate() {
   }
   MarkActiveTabs(&window_);
   StartTimer7();
+  FillBlockControls(controls, context_.blocks);
   timer10_->start(kTimer10StartMs);
   ColourStatusPanels();
   window_.ApplyOptionalTabs(context_.profile.pages.arch_tab_en,

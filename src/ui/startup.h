@@ -25,8 +25,8 @@ class Startup final : public QObject {
   Q_OBJECT
 
  public:
-  // Wires the window's menu commands and its close to the handlers; the
-  // object lives as long as the window.
+  // Wires the window's menu commands, the buttons of the parameter blocks
+  // and its close to the handlers; the object lives as long as the window.
   Startup(AppContext& context, MainWindow& window);
 
   void FormCreate();
