@@ -287,8 +287,12 @@ size_t PosixSerialPort::Read(uint8_t* data, size_t size, const EventPump* pump) 
     while (got < size) {
       const ssize_t n = ::read(fd_, data + got, size - got);
       if (n > 0) {
+        const bool drained = static_cast<size_t>(n) < size - got;
         got += static_cast<size_t>(n);
         last_byte = NowUs();
+        // A short read emptied the driver's buffer: go straight to poll
+        // instead of asking again for bytes that cannot be there yet.
+        if (drained) break;
         continue;
       }
       if (n < 0 && errno == EINTR) continue;

@@ -16,6 +16,8 @@
 #include "ui/choice_lists.h"
 #include "ui/link_bar.h"
 #include "ui/page_sets.h"
+#include "ui/polling_controller.h"
+#include "ui/tab_switching.h"
 
 namespace qmx {
 namespace {
@@ -99,6 +101,8 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
   setCentralWidget(client);
   BuildMenus();
   FillChoiceLists(this);
+  // The measured-value views and the page changes; both live with the window.
+  new TabSwitching(*this, *new PollingController(context_, *this));
   resize(kDesignWidth, kDesignHeight);
   SetEngineeringView(false);
 }

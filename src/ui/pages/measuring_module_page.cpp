@@ -1,10 +1,65 @@
 #include "ui/pages/measuring_module_page.h"
 
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <string>
+
+#include "registers/module_data.h"
+#include "ui/pages/page_widgets.h"
+
 namespace qmx {
+namespace {
+
+// One bit of an error word: the panel carries the bit's name (written at
+// start-up) to the right of the check box of its enable bit.
+QLabel* MakeBitCell(QWidget* page, const ModuleBitCell& cell) {
+  QLabel* panel = MakePanel(page, cell.panel);
+  panel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  auto* box = new QCheckBox(panel);
+  box->setObjectName(QLatin1String(cell.check_box));
+  panel->setIndent(box->sizeHint().width() + 4);
+  auto* layout = new QHBoxLayout(panel);
+  layout->setContentsMargins(2, 0, 0, 0);
+  layout->addWidget(box);
+  layout->addStretch(1);
+  panel->setMinimumWidth(panel->indent() +
+                         panel->fontMetrics().horizontalAdvance(QStringLiteral("SIGNAL_STRONG ")));
+  return panel;
+}
+
+}  // namespace
 
 MeasuringModulePage::MeasuringModulePage(AppContext& /*context*/, QWidget* parent)
     : QWidget(parent) {
   setObjectName(QStringLiteral("TabSheet_MeasuringModule"));
+  auto* grid = new QGridLayout(this);
+  grid->addWidget(MakeCaption(this, "Данные из измерительного модуля"), 0, 0, 1, 4);
+  AddRow(grid, 1, 0, "Расход", MakePanel(this, "Panel79"));
+  grid->addWidget(MakeCaption(this, "м3/час"), 1, 2);
+
+  // LO word on the left, HI on the right; bit 15 at the top as the
+  // instrument's documentation draws the words.
+  grid->addWidget(MakeCaption(this, "LO"), 2, 0);
+  grid->addWidget(MakeCaption(this, "HI"), 2, 1);
+  for (int bit = 15; bit >= 0; --bit) {
+    const int row = 3 + (15 - bit);
+    grid->addWidget(MakeBitCell(this, kModuleLoCells[bit]), row, 0);
+    grid->addWidget(MakeBitCell(this, kModuleHiCells[bit]), row, 1);
+  }
+
+  grid->addWidget(MakeCaption(this, "Сырые ошибки"), 2, 2, 1, 2);
+  AddRow(grid, 3, 2, "HI", MakeValueLabel(this, "Label390", "0x0000"));
+  AddRow(grid, 4, 2, "LO", MakeValueLabel(this, "Label392", "0x0000"));
+  grid->addWidget(MakeButton(this, "Button70", "Прочитать"), 6, 2, 1, 2);
+  grid->addWidget(MakeButton(this, "Button71", "Циклическое чтение"), 7, 2, 1, 2);
+  QPushButton* stop = MakeButton(this, "Button72", "Остановить цикл. чтен.");
+  stop->setEnabled(false);
+  grid->addWidget(stop, 8, 2, 1, 2);
+  grid->addWidget(MakeButton(this, "Button83", "Прочитать разрешения ошибок"), 10, 2, 1, 2);
+  PushToTopLeft(grid);
 }
 
 }  // namespace qmx
