@@ -126,8 +126,9 @@ bool ParseFault(const std::vector<std::string>& w, Fault* fault, std::string* er
 
 }  // namespace
 
-bool ParseInstrumentSpec(std::string_view spec, InstrumentSettings* settings, std::string* error) {
-  std::string text(spec);
+bool ParseInstrumentSettings(std::string_view text_in, InstrumentSettings* settings,
+                             std::string* error) {
+  std::string text(text_in);
   for (char& c : text) {
     if (c == ',') c = ' ';
   }
@@ -278,7 +279,7 @@ std::string ControlInterpreter::Run(const std::vector<std::string>& w) {
     InstrumentSettings s = Current().configured_line();
     std::string error;
     for (size_t i = 1; i < n; ++i) {
-      if (!ParseInstrumentSpec(w[i], &s, &error)) return Error(error);
+      if (!ParseInstrumentSettings(w[i], &s, &error)) return Error(error);
     }
     Current().SetLine(s);
     return "ok\n";

@@ -36,7 +36,8 @@ class ControlInterpreter {
 
 // Parses "address=5,baud=9600,parity=even" (any subset, any order) over
 // `settings`.  False, with the cause, on anything it does not know.
-bool ParseInstrumentSpec(std::string_view spec, InstrumentSettings* settings, std::string* error);
+bool ParseInstrumentSettings(std::string_view text_in, InstrumentSettings* settings,
+                             std::string* error);
 
 // Sockets and standard input, wired to an interpreter.
 class ControlChannel {

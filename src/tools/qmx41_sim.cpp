@@ -30,7 +30,7 @@ void Usage(std::FILE* out) {
       "  --ports-dir DIR        publish the line as DIR/COMn (default: a new temporary dir)\n"
       "  --com N                the COM number to publish (default 1)\n"
       "  --device PATH          serve a real serial device instead of a pseudo-terminal\n"
-      "  --instrument SPEC      address=N,baud=B,parity=none|odd|even (repeatable;\n"
+      "  --instrument SETTINGS  address=N,baud=B,parity=none|odd|even (repeatable;\n"
       "                         default one instrument: address=1,baud=19200,parity=none)\n"
       "  --no-pacing            answers at once, not at the line's character time\n"
       "  --turnaround MS        pause before an answer (default 5)\n"
@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
     } else if (arg == "--instrument" && has_value) {
       qmx::sim::InstrumentSettings settings;
       std::string error;
-      if (!qmx::sim::ParseInstrumentSpec(argv[++i], &settings, &error)) {
+      if (!qmx::sim::ParseInstrumentSettings(argv[++i], &settings, &error)) {
         std::fprintf(stderr, "qmx41-sim: %s\n", error.c_str());
         return 2;
       }
