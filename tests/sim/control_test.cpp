@@ -100,13 +100,13 @@ TEST_F(ControlTest, TimingAndQuit) {
 TEST(InstrumentSpecTest, Parses) {
   InstrumentSettings s;
   std::string error;
-  ASSERT_TRUE(ParseInstrumentSpec("address=5,baud=9600,parity=even", &s, &error));
+  ASSERT_TRUE(ParseInstrumentSettings("address=5,baud=9600,parity=even", &s, &error));
   EXPECT_EQ(s, (InstrumentSettings{5, 9600, Parity::kEven}));
-  ASSERT_TRUE(ParseInstrumentSpec("parity=odd", &s, &error));
+  ASSERT_TRUE(ParseInstrumentSettings("parity=odd", &s, &error));
   EXPECT_EQ(s, (InstrumentSettings{5, 9600, Parity::kOdd}));
-  EXPECT_FALSE(ParseInstrumentSpec("address=0", &s, &error));
-  EXPECT_FALSE(ParseInstrumentSpec("address=248", &s, &error));
-  EXPECT_FALSE(ParseInstrumentSpec("speed=9600", &s, &error));
+  EXPECT_FALSE(ParseInstrumentSettings("address=0", &s, &error));
+  EXPECT_FALSE(ParseInstrumentSettings("address=248", &s, &error));
+  EXPECT_FALSE(ParseInstrumentSettings("speed=9600", &s, &error));
 }
 
 TEST_F(SimTest, LinkOpensAndSearchesThroughTheProvider) {

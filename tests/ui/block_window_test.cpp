@@ -90,7 +90,8 @@ TEST_F(BlockWindowTest, EveryBlockControlAndButtonIsLaidOutOnceWithItsKind) {
        {"Button10", "Button11", "Button66", "Button67", "BitBtn6",  "BitBtn7",
         "Button12", "Button13", "BitBtn8",  "BitBtn9",  "Button14", "Button15",
         "BitBtn10", "BitBtn11", "Button79", "Button80", "Button81", "Button82",
-        "Button16", "BitBtn12", "Button49", "BitBtn13", "Button92", "Button78"}) {
+        "Button16", "BitBtn12", "Button49", "BitBtn13", "Button92", "Button78",
+        "Button9",  "BitBtn27", "Button85", "Button50", "BitBtn30"}) {
     EXPECT_EQ(window_->findChildren<QPushButton*>(QLatin1String(name)).size(), 1) << name;
   }
   EXPECT_EQ(Find<QPushButton>("Button66")->text(), QStringLiteral("Прочитать "));
@@ -185,7 +186,13 @@ TEST_F(BlockWindowTest, DeviceCommandsStopThePollAndGoThroughTheGate) {
   auto* controller = window_->findChild<BlockController*>(QStringLiteral("BlockController"));
   ASSERT_NE(controller, nullptr);
   dialogs_.AnswerYes();
-  controller->Run(&Button9Click);
+  Click("Button9");
+  Settle();
+  EXPECT_THAT(bus_.JournalSummary(), ElementsAre(kUnlock, "write 1857 x1 = 1", kLock));
+  // The operator page's reset is the same command.
+  bus_.ClearJournal();
+  dialogs_.AnswerYes();
+  Click("BitBtn27");
   Settle();
   EXPECT_THAT(bus_.JournalSummary(), ElementsAre(kUnlock, "write 1857 x1 = 1", kLock));
   EXPECT_FALSE(meter_.unlocked());
@@ -195,11 +202,20 @@ TEST_F(BlockWindowTest, DeviceCommandsStopThePollAndGoThroughTheGate) {
   // locked on its own.
   bus_.ClearJournal();
   context_.measurement_polling = true;
+  meter_.SetRestartSilenceMs(0);  // back at once, so the next restarts are heard
   dialogs_.AnswerYes();
   Click("Button78");
   EXPECT_THAT(bus_.JournalSummary(), ElementsAre(kUnlock, "write 1049 x1 = 1"));
   EXPECT_EQ(meter_.restart_count(), 1U);
   EXPECT_FALSE(context_.measurement_polling);
+  // The restart buttons of the general tab and of the operator set.
+  for (const char* restart : {"Button50", "BitBtn30"}) {
+    bus_.ClearJournal();
+    dialogs_.AnswerYes();
+    Click(restart);
+    Settle();
+    EXPECT_THAT(bus_.JournalSummary(), ElementsAre(kUnlock, "write 1049 x1 = 1")) << restart;
+  }
 }
 
 TEST_F(BlockWindowTest, ClicksDuringAnExchangeWaitTheirTurn) {

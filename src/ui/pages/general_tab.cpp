@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QGridLayout>
+#include <QPushButton>
 #include <utility>
 
 #include "ui/pages/page_widgets.h"
@@ -18,6 +19,8 @@ GeneralTab::GeneralTab(AppContext& /*context*/, QWidget* parent) : QWidget(paren
         std::pair{"Минута", "ComboBox9"}, std::pair{"Секунда", "ComboBox27"}}) {
     AddRow(grid, row++, 0, caption, MakeList(this, name));
   }
+  // The instrument's restart sits with its general settings.
+  grid->addWidget(MakeButton(this, "Button50", "Сброс"), row++, 1);
   PushToTopLeft(grid);
 }
 

@@ -37,6 +37,9 @@ MeasuredValuePage::MeasuredValuePage(AppContext& /*context*/, QWidget* parent) :
   stop->setEnabled(false);  // nothing is polled until the operator starts it
   grid->addWidget(stop, 0, 2);
   grid->addWidget(MakeButton(this, "Button8", "Сброс счетчиков"), 0, 3);
+  // Device commands offered beside the values they reset.
+  grid->addWidget(MakeButton(this, "Button9", "Сбросить накопл. объем"), 0, 4);
+  grid->addWidget(MakeButton(this, "Button85", "Сброс времени наработки"), 0, 5);
   // The latch commands are kept for the service engineer but not offered.
   MakeButton(this, "Button6", "Защелкнуть значение")->hide();
   MakeButton(this, "Button7", "Прочитать защелкнутое")->hide();

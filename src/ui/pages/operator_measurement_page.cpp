@@ -46,6 +46,7 @@ OperatorMeasurementPage::OperatorMeasurementPage(AppContext& /*context*/, QWidge
   grid->addWidget(MakeButton(this, "BitBtn5", "Прочитать"), row, 0);
   grid->addWidget(MakeButton(this, "BitBtn25", "Циклическое чтение"), row, 1);
   grid->addWidget(MakeButton(this, "BitBtn26", "Остановить чтение"), row, 2);
+  grid->addWidget(MakeButton(this, "BitBtn27", "Сброс накопленного объема"), row, 3);
   PushToTopLeft(grid);
 }
 
