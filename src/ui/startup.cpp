@@ -87,6 +87,9 @@ void Startup::FormCreate() {
   window_.setWindowTitle(QString::fromUtf8(kWindowCaption));
   profile_commands_->FillExchangeControls();
   link_controls.ShowLogSwitch();
+  if (auto* records = window_.findChild<QCheckBox*>(QStringLiteral("CheckBox5"))) {
+    records->setChecked(context_.profile.records.write_file == 1);
+  }
   if (auto* cleaning = window_.findChild<QComboBox*>(QStringLiteral("ComboBox54"))) {
     cleaning->setCurrentIndex(context_.profile.el_clear_time_val < cleaning->count()
                                   ? context_.profile.el_clear_time_val

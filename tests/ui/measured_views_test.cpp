@@ -148,3 +148,29 @@ TEST_F(MeasuredViewsTest, ModuleCellsShowTheErrorBitsAndTheEnables) {
 
 }  // namespace
 }  // namespace qmx::test
+
+namespace qmx::test {
+namespace {
+
+// "Запись результатов " shows the profile's switch from start-up on and
+// turns the record file off and on again.
+TEST_F(MeasuredViewsTest, RecordSwitchFollowsAndSetsTheProfile) {
+  auto* records = window_->findChild<QCheckBox*>(QStringLiteral("CheckBox5"));
+  ASSERT_NE(records, nullptr);
+  EXPECT_EQ(records->isChecked(), context_.profile.records.write_file == 1);
+  ASSERT_TRUE(records->isChecked());
+
+  records->click();
+  EXPECT_EQ(context_.profile.records.write_file, 0);
+  Click("Button3");
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("izm.txt")));
+
+  records->click();
+  EXPECT_EQ(context_.profile.records.write_file, 1);
+  dialogs_.Clear();
+  Click("Button3");
+  EXPECT_EQ(Lines(dir_.File("izm.txt")).size(), 1u);
+}
+
+}  // namespace
+}  // namespace qmx::test

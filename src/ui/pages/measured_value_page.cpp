@@ -1,11 +1,13 @@
 #include "ui/pages/measured_value_page.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <tuple>
 #include <utility>
 
+#include "ui/app_context.h"
 #include "ui/pages/page_widgets.h"
 
 namespace qmx {
@@ -28,7 +30,7 @@ void AddQuantityRow(QGridLayout* grid, int row, const char* caption, const char*
 
 }  // namespace
 
-MeasuredValuePage::MeasuredValuePage(AppContext& /*context*/, QWidget* parent) : QWidget(parent) {
+MeasuredValuePage::MeasuredValuePage(AppContext& context, QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("TabSheet_MeasuredValue"));
   auto* grid = new QGridLayout(this);
   grid->addWidget(MakeButton(this, "Button3", "Прочитать однократно"), 0, 0);
@@ -40,6 +42,13 @@ MeasuredValuePage::MeasuredValuePage(AppContext& /*context*/, QWidget* parent) :
   // Device commands offered beside the values they reset.
   grid->addWidget(MakeButton(this, "Button9", "Сбросить накопл. объем"), 0, 4);
   grid->addWidget(MakeButton(this, "Button85", "Сброс времени наработки"), 0, 5);
+  // Whether each cycle leaves a line in the measurement record file; the
+  // switch lives in the profile, the box only shows it.
+  QCheckBox* records = MakeCheckBox(this, "CheckBox5", "Запись результатов ");
+  records->setToolTip(QStringLiteral("При выставлении флажка пишем измеренные значения в файл"));
+  connect(records, &QCheckBox::clicked, this,
+          [&context](bool checked) { context.profile.records.write_file = checked ? 1 : 0; });
+  grid->addWidget(records, 0, 6);
   // The latch commands are kept for the service engineer but not offered.
   MakeButton(this, "Button6", "Защелкнуть значение")->hide();
   MakeButton(this, "Button7", "Прочитать защелкнутое")->hide();
