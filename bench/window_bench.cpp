@@ -1,0 +1,164 @@
+// qmx41-window-bench: the window while it polls the paced virtual instrument
+// at 19200 baud over a pseudo-terminal.  Reports how long the event loop was
+// held at most (the lateness of a 10 ms timer), the main thread's CPU per poll
+// cycle, the cycle period against the floor of its two reads, and how resident
+// memory moves over 10 000 read-decode-show cycles on the real widgets.
+// Run by hand:  build/bench/qmx41-window-bench [SECONDS]   (default 60)
+#include <time.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "link/posix_serial_port.h"
+#include "registers/measurement_handlers.h"
+#include "registers/scripted_dialogs.h"
+#include "sim/bus.h"
+#include "sim/inprocess_port.h"
+#include "sim/sim_server.h"
+#include "ui/app_context.h"
+#include "ui/exchange_gate.h"
+#include "ui/main_window.h"
+#include "ui/startup.h"
+#include "ui/widget_controls.h"
+
+namespace {
+
+double ThreadCpuMs() {
+  timespec ts{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
+}
+
+long ResidentKib() {
+  std::ifstream statm("/proc/self/statm");
+  long pages = 0, resident = 0;
+  statm >> pages >> resident;
+  return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  const int seconds = argc > 1 ? std::atoi(argv[1]) : 60;
+
+  char work[] = "/tmp/qmx41-window-bench-XXXXXX";
+  if (mkdtemp(work) == nullptr || chdir(work) != 0) return 1;
+
+  qmx::SystemClock clock;
+  qmx::sim::Bus bus(clock);
+  bus.timing().pacing = true;
+  bus.AddInstrument(qmx::sim::InstrumentSettings{1, 19200, qmx::Parity::kNone});
+  qmx::sim::SimServer server(bus);
+  std::string error;
+  if (!server.line().Open(qmx::sim::LineOptions{}, &error)) {
+    std::fprintf(stderr, "qmx41-window-bench: %s\n", error.c_str());
+    return 1;
+  }
+  std::thread sim([&] { server.Run(); });
+  {
+    std::ofstream dev("dev.dat");
+    dev << "[COM_SETTINGS]\nNumber=" << server.line().com() << "\n";
+  }
+
+  qmx::PosixPortProvider ports("/nonexistent", server.line().ports_dir());
+  qmx::ScriptedDialogs dialogs;
+  qmx::AppContext context(ports, clock, dialogs);
+  qmx::ExchangeGate gate;
+  context.gate = &gate;
+  context.link.SetEventPump(qmx::ExchangeGate::LinkEventPump());
+  qmx::MainWindow window(context);
+  auto* startup = new qmx::Startup(context, window);
+  startup->FormCreate();
+  window.show();
+
+  // The operator's measured-value page, polling.
+  window.PageControl4()->setCurrentIndex(0);
+  auto* start = window.findChild<QPushButton*>(QStringLiteral("BitBtn25"));
+  if (start == nullptr) return 1;
+  QTimer::singleShot(300, start, &QPushButton::click);
+
+  QElapsedTimer since;
+  since.start();
+  qint64 last = since.elapsed();
+  qint64 worst = 0;
+  QTimer probe;
+  probe.setInterval(10);
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    const qint64 now = since.elapsed();
+    worst = std::max(worst, now - last - 10);
+    last = now;
+  });
+  probe.start();
+  double cpu_start = 0;
+  unsigned cycles_start = 0;
+  QTimer::singleShot(2000, [&] {  // measure once the poll has settled
+    worst = 0;
+    cpu_start = ThreadCpuMs();
+    cycles_start = context.measurement.counters.cycles;
+    since.restart();
+    last = 0;
+  });
+  QTimer::singleShot(2000 + seconds * 1000, &app, &QApplication::quit);
+  app.exec();
+  probe.stop();
+  const double cpu = ThreadCpuMs() - cpu_start;
+  const unsigned cycles = context.measurement.counters.cycles - cycles_start;
+  const double elapsed = static_cast<double>(since.elapsed());
+  // Request 8 + answer 103 bytes, then 8 + 9, at 11 bits a character, each
+  // read ended by the 24 ms interval; then the 1000 ms pause between cycles.
+  const double floor_ms = (8 + 103 + 8 + 9) * 11.0 * 1000.0 / 19200.0 + 2 * 24.0 + 1000.0;
+  std::printf("poll at 19200 baud for %.0f s: %u cycles, exchange errors %u\n", elapsed / 1000,
+              cycles, context.measurement.counters.exchange_errors);
+  std::printf("  event loop held at most %lld ms (lateness of a 10 ms timer)\n",
+              static_cast<long long>(worst));
+  std::printf("  cycle period %.1f ms, floor %.1f ms (two reads + the 1000 ms pause)\n",
+              cycles ? elapsed / cycles : 0.0, floor_ms);
+  std::printf("  main-thread CPU %.2f ms per cycle (reads, decode, display, record line)\n",
+              cycles ? cpu / cycles : 0.0);
+  server.Stop();
+  sim.join();
+
+  // 10 000 cycles without pacing, in virtual time, onto the real widgets.
+  qmx::VirtualClock vclock;
+  qmx::sim::Bus fast_bus(vclock);
+  fast_bus.timing().pacing = false;
+  fast_bus.AddInstrument(qmx::sim::InstrumentSettings{1, 19200, qmx::Parity::kNone});
+  qmx::sim::InProcessPortProvider fast_ports(vclock);
+  fast_ports.Attach(1, fast_bus);
+  qmx::Link fast_link(fast_ports, vclock);
+  fast_link.settings().use_log_file = 0;
+  if (!fast_link.OpenPort(1, 7, 8, 0, 1, 2000, 0).ok) return 1;
+  qmx::WidgetControls controls(&window);
+  qmx::MeasurementState state;
+  const qmx::MeasurementContext fast{fast_link, dialogs, controls, state, context.profile.records};
+  for (int i = 0; i < 200; ++i) qmx::RunMeasurementPollCycle(fast);
+  QApplication::processEvents();
+  const long before = ResidentKib();
+  const double cpu0 = ThreadCpuMs();
+  for (int i = 0; i < 10000; ++i) {
+    qmx::RunMeasurementPollCycle(fast);
+    if (i % 100 == 0) QApplication::processEvents();
+    fast_bus.ClearJournal();
+  }
+  QApplication::processEvents();
+  const long after = ResidentKib();
+  std::printf(
+      "10000 read-decode-show cycles without pacing: %.3f ms CPU each, "
+      "resident memory %ld KiB -> %ld KiB (%+ld KiB)\n",
+      (ThreadCpuMs() - cpu0) / 10000.0, before, after, after - before);
+  std::error_code ec;
+  std::filesystem::remove_all(work, ec);
+  return 0;
+}
