@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -212,6 +213,24 @@ TEST_F(MeasuredPollingTest, StatusLineShowsTheExchangeTimeAndThePollPeriod) {
   Click("BitBtn26");
   EXPECT_THAT(polling_->StatusLine()->text().toStdString(),
               ::testing::Not(HasSubstr("Период опроса")));
+}
+
+}  // namespace
+}  // namespace qmx::test
+
+namespace qmx::test {
+namespace {
+
+// Coming back to "ИЗМЕРЕНИЕ" puts the focus on its "Прочитать".
+TEST_F(MeasuredPollingTest, BackOnTheMeasurementPageReadHasTheFocus) {
+  window_->show();
+  QApplication::setActiveWindow(window_.get());
+  if (!window_->isActiveWindow()) GTEST_SKIP() << "no active window on this platform";
+  QTabWidget* operator_pages = window_->PageControl4();
+  operator_pages->setCurrentIndex(1);
+  operator_pages->setCurrentIndex(0);
+  QApplication::processEvents();
+  EXPECT_TRUE(Find<QPushButton>("BitBtn5")->hasFocus());
 }
 
 }  // namespace
