@@ -23,6 +23,12 @@ namespace {
 constexpr int64_t kSliceUs = 10'000;
 // Allowance for a write on top of twice its transmission time.
 constexpr int64_t kWriteGraceUs = 1'000'000;
+// Batching of a streaming answer: the longest nap between reads, the
+// characters before the expected end that are read one by one, and the
+// shortest nap worth taking.
+constexpr int64_t kNapUs = 4'000;
+constexpr size_t kTailChars = 4;
+constexpr int64_t kMinNapChars = 2;
 
 int64_t NowUs() {
   timespec ts{};
@@ -193,7 +199,18 @@ void PosixSerialPort::Purge() {
   if (!vanished_) ::tcflush(fd_, TCIOFLUSH);
 }
 
-bool PosixSerialPort::ReadErrorCounts(ErrorCounts* counts) const {
+uint32_t LineErrorsBetween(const LineErrorCounts& before, const LineErrorCounts& now) {
+  uint32_t mask = 0;
+  if (now.overrun != before.overrun || now.buf_overrun != before.buf_overrun) {
+    mask |= kLineErrorOverrun;
+  }
+  if (now.parity != before.parity) mask |= kLineErrorParity;
+  if (now.frame != before.frame) mask |= kLineErrorFraming;
+  if (now.brk != before.brk) mask |= kLineErrorBreak;
+  return mask;
+}
+
+bool PosixSerialPort::ReadErrorCounts(LineErrorCounts* counts) const {
 #if defined(TIOCGICOUNT)
   serial_icounter_struct icount{};
   if (::ioctl(fd_, TIOCGICOUNT, &icount) != 0) return false;
@@ -210,15 +227,9 @@ bool PosixSerialPort::ReadErrorCounts(ErrorCounts* counts) const {
 }
 
 uint32_t PosixSerialPort::ClearErrors() {
-  ErrorCounts now;
+  LineErrorCounts now;
   if (vanished_ || !ReadErrorCounts(&now)) return 0;
-  uint32_t mask = 0;
-  if (now.overrun != last_counts_.overrun || now.buf_overrun != last_counts_.buf_overrun) {
-    mask |= kLineErrorOverrun;
-  }
-  if (now.parity != last_counts_.parity) mask |= kLineErrorParity;
-  if (now.frame != last_counts_.frame) mask |= kLineErrorFraming;
-  if (now.brk != last_counts_.brk) mask |= kLineErrorBreak;
+  const uint32_t mask = LineErrorsBetween(last_counts_, now);
   last_counts_ = now;
   return mask;
 }
@@ -269,6 +280,7 @@ void PosixSerialPort::DrainOutput(int64_t deadline_us) {
 }
 
 size_t PosixSerialPort::Read(uint8_t* data, size_t size, const EventPump* pump) {
+  last_read_waits_ = 0;
   if (vanished_ || size == 0) return 0;
   const int64_t start = NowUs();
   const int64_t total_us =
@@ -278,19 +290,22 @@ size_t PosixSerialPort::Read(uint8_t* data, size_t size, const EventPump* pump) 
   const bool total_on = total_us > 0;
   const bool interval_on = timeouts_.interval_ms > 0;
   const int64_t interval_us = static_cast<int64_t>(timeouts_.interval_ms) * 1000;
+  const int64_t char_us = CharTimeUs();
   size_t got = 0;
   int64_t last_byte = 0;
+  // Length of the nap just taken, 0 after a poll.
+  int64_t napped_us = 0;
 
   for (;;) {
     // Take whatever is waiting before deciding whether time is up: bytes
-    // that arrived during the last slice still count.
+    // that arrived during the last wait still count.
+    const size_t before = got;
     while (got < size) {
       const ssize_t n = ::read(fd_, data + got, size - got);
       if (n > 0) {
         const bool drained = static_cast<size_t>(n) < size - got;
         got += static_cast<size_t>(n);
-        last_byte = NowUs();
-        // A short read emptied the driver's buffer: go straight to poll
+        // A short read emptied the driver's buffer: go straight to the wait
         // instead of asking again for bytes that cannot be there yet.
         if (drained) break;
         continue;
@@ -302,6 +317,11 @@ size_t PosixSerialPort::Read(uint8_t* data, size_t size, const EventPump* pump) 
       return got;
     }
     if (got == size) return got;
+    const size_t arrived = got - before;
+    // After a poll the newest byte has just arrived; after a nap it arrived
+    // at some time during the nap, and the end of the nap is the safe guess:
+    // the gap is never found shorter than it was.
+    if (arrived > 0) last_byte = NowUs();
 
     const int64_t now = NowUs();
     int64_t left = kSliceUs;
@@ -316,16 +336,39 @@ size_t PosixSerialPort::Read(uint8_t* data, size_t size, const EventPump* pump) 
       left = std::min(left, to_gap);
     }
 
-    pollfd pfd{fd_, POLLIN, 0};
-    const int ready = ::poll(&pfd, 1, SliceMs(left));
-    if (ready < 0 && errno != EINTR) {
-      vanished_ = true;
-      return got;
+    // While an answer streams in, one wake-up per byte costs more than the
+    // transfer itself.  So, in the middle of an answer, let a few characters
+    // gather in the driver's buffer before reading them.  The last kTailChars
+    // of the expected count are always waited for byte by byte, so the end of
+    // the answer -- and the interval that follows it -- is seen as it
+    // happens.  A nap that brought less than half of what the line could
+    // carry means the answer slowed down or ended: the next wait is a poll,
+    // which stamps the next byte exactly.
+    const bool flowing =
+        arrived > 0 && (napped_us == 0 || 2 * static_cast<int64_t>(arrived) * char_us >= napped_us);
+    const size_t remaining = size - got;
+    int64_t nap_us = 0;
+    if (flowing && remaining > kTailChars) {
+      nap_us = std::min({left, kNapUs, static_cast<int64_t>(remaining - kTailChars) * char_us});
+      if (nap_us < kMinNapChars * char_us) nap_us = 0;
     }
-    if (ready > 0 && (pfd.revents & POLLIN) == 0 &&
-        (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
-      vanished_ = true;
-      return got;
+    napped_us = nap_us;
+    ++last_read_waits_;
+    if (nap_us > 0) {
+      const timespec pause{0, static_cast<long>(nap_us * 1000)};
+      ::clock_nanosleep(CLOCK_MONOTONIC, 0, &pause, nullptr);
+    } else {
+      pollfd pfd{fd_, POLLIN, 0};
+      const int ready = ::poll(&pfd, 1, SliceMs(left));
+      if (ready < 0 && errno != EINTR) {
+        vanished_ = true;
+        return got;
+      }
+      if (ready > 0 && (pfd.revents & POLLIN) == 0 &&
+          (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        vanished_ = true;
+        return got;
+      }
     }
     if (pump != nullptr && *pump) (*pump)();
   }

@@ -13,6 +13,19 @@
 
 namespace qmx {
 
+// The driver's running counts of receive errors (TIOCGICOUNT).
+struct LineErrorCounts {
+  int frame = 0;
+  int overrun = 0;
+  int parity = 0;
+  int brk = 0;
+  int buf_overrun = 0;
+};
+
+// The line-error bits (kLineError...) for what was counted between two
+// readings; counts that wrapped around still differ and still count.
+uint32_t LineErrorsBetween(const LineErrorCounts& before, const LineErrorCounts& now);
+
 class PosixSerialPort final : public SerialPort {
  public:
   // Opens `path` for exclusive use and applies `config`.  Null on failure,
@@ -40,18 +53,12 @@ class PosixSerialPort final : public SerialPort {
   const ReadTimeouts& timeouts() const { return timeouts_; }
   // The device reported it is gone; only a new open brings it back.
   bool vanished() const { return vanished_; }
+  // Waits (polls and naps) the last read took; for tests and the benchmark.
+  size_t last_read_waits() const { return last_read_waits_; }
 
  private:
-  struct ErrorCounts {
-    int frame = 0;
-    int overrun = 0;
-    int parity = 0;
-    int brk = 0;
-    int buf_overrun = 0;
-  };
-
   PosixSerialPort(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
-  bool ReadErrorCounts(ErrorCounts* counts) const;
+  bool ReadErrorCounts(LineErrorCounts* counts) const;
   void SetModemLine(int line, bool on);
   // Waits, bounded, until the driver has sent what was written, so that the
   // answer's time-outs start after the request is on the wire, as they do
@@ -63,8 +70,9 @@ class PosixSerialPort final : public SerialPort {
   std::string path_;
   ReadTimeouts timeouts_;
   LineConfig config_;
-  ErrorCounts last_counts_;
+  LineErrorCounts last_counts_;
   bool vanished_ = false;
+  size_t last_read_waits_ = 0;
 };
 
 // Opens ports by COM number through PortNaming.

@@ -158,6 +158,71 @@ TEST_F(PortReadTest, TotalTimeOutCountsFromTheStartOfTheRead) {
   });
 }
 
+// Sends `count` bytes (0, 1, 2, ...) at the character time of 19200 baud
+// 8N2, as an instrument's UART would, pausing `pause_ms` after byte
+// `pause_after`.  Returns the time the last byte before the pause (or the
+// last byte of all) was handed to the line.
+double SendPaced(PtyPair& pty, size_t count, size_t pause_after = 0, int pause_ms = 0) {
+  using Clock = std::chrono::steady_clock;
+  const auto char_time = std::chrono::microseconds(573);
+  auto next = Clock::now();
+  double stamp = 0;
+  for (size_t i = 0; i < count; ++i) {
+    if (pause_ms > 0 && i == pause_after) {
+      stamp = MonotonicMs();
+      SleepMs(pause_ms);
+      next = Clock::now();
+    }
+    std::this_thread::sleep_until(next);
+    pty.Send({static_cast<uint8_t>(i)});
+    next += char_time;
+  }
+  return pause_ms > 0 ? stamp : MonotonicMs();
+}
+
+TEST_F(PortReadTest, StreamingAnswerComesWholeInFewWaitsAndEndsOneIntervalAfterItsLastByte) {
+  // A 49-register answer (103 bytes) read as the master reads it, two bytes
+  // more than expected.  The bytes gather between reads in the middle of the
+  // answer, so the program does not wake up for every one of them; the end
+  // is still watched byte by byte, so the read ends one interval after the
+  // last byte and not later.
+  port_->SetTimeouts({24, 24, 2000});
+  ExpectTimely([&](Outcome& out) {
+    port_->Purge();
+    double last_sent = 0;
+    std::thread peer([&] { last_sent = SendPaced(pty_, 103); });
+    const size_t got = TimedRead(105);
+    const double ended = MonotonicMs();
+    peer.join();
+    out.Equal("count", got, size_t{103});
+    bool in_order = true;
+    for (size_t i = 0; i < got; ++i) in_order = in_order && buffer_[i] == static_cast<uint8_t>(i);
+    out.Equal("bytes in order", in_order, true);
+    out.Below("ms from the last byte to the end of the read", ended - last_sent, 24 + 8);
+    out.Below("waits", static_cast<double>(port_->last_read_waits()), 40);
+  });
+}
+
+TEST_F(PortReadTest, PauseLongerThanTheIntervalInsideAStreamingAnswerEndsTheRead) {
+  // The batching must not hide a broken answer: what came before the pause
+  // is all the read returns, one interval (and at most one short nap) after
+  // the pause began.
+  port_->SetTimeouts({24, 24, 2000});
+  ExpectTimely([&](Outcome& out) {
+    port_->Purge();
+    double pause_began = 0;
+    std::thread peer([&] { pause_began = SendPaced(pty_, 103, 60, 60); });
+    const size_t got = TimedRead(105);
+    const double ended = MonotonicMs();
+    peer.join();
+    SleepMs(5);
+    port_->Purge();
+    out.Equal("count", got, size_t{60});
+    out.Below("ms from the pause to the end of the read", ended - pause_began, 24 + 4 + 8);
+    out.Equal("the read waited the interval", ended - pause_began >= 24 - 1, true);
+  });
+}
+
 TEST_F(PortReadTest, ZeroLimitsWaitForTheFullCount) {
   port_->SetTimeouts({0, 0, 0});
   std::thread peer([this] {
