@@ -321,9 +321,9 @@ size_t PosixSerialPort::Read(uint8_t* data, size_t size, const EventPump* pump) 
     // After a poll the newest byte has just arrived; after a nap it arrived
     // at some time during the nap, and the end of the nap is the safe guess:
     // the gap is never found shorter than it was.
-    if (arrived > 0) last_byte = NowUs();
-
     const int64_t now = NowUs();
+    if (arrived > 0) last_byte = now;
+
     int64_t left = kSliceUs;
     if (total_on) {
       const int64_t to_total = start + total_us - now;
