@@ -20,8 +20,8 @@
 #include <thread>
 
 #include "link/posix_serial_port.h"
-#include "registers/measurement_handlers.h"
-#include "registers/scripted_dialogs.h"
+#include "blocks/measurement_handlers.h"
+#include "operator/scripted_dialogs.h"
 #include "sim/bus.h"
 #include "sim/inprocess_port.h"
 #include "sim/sim_server.h"

@@ -9,9 +9,9 @@
 #include "link/clock.h"
 #include "link/link.h"
 #include "link/serial_port.h"
-#include "registers/block_values.h"
-#include "registers/dialogs.h"
-#include "registers/measurement_handlers.h"
+#include "blocks/block_values.h"
+#include "operator/dialogs.h"
+#include "blocks/measurement_handlers.h"
 #include "storage/profile.h"
 
 namespace qmx {

@@ -6,8 +6,8 @@
 #include <span>
 #include <utility>
 
-#include "registers/block_catalog.h"
-#include "registers/device_commands.h"
+#include "blocks/block_catalog.h"
+#include "blocks/device_commands.h"
 #include "ui/app_context.h"
 #include "ui/button_states.h"
 #include "ui/exchange_gate.h"

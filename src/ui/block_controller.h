@@ -7,7 +7,7 @@
 #include <QObject>
 #include <QPointer>
 
-#include "registers/block_engine.h"
+#include "blocks/block_engine.h"
 
 class QWidget;
 

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "registers/measurement_handlers.h"
+#include "blocks/measurement_handlers.h"
 #include "ui/app_context.h"
 #include "ui/widget_controls.h"
 

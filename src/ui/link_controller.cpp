@@ -11,7 +11,7 @@
 
 #include "link/exchange_status.h"
 #include "link/port_naming.h"
-#include "registers/operation_report.h"
+#include "operator/operation_report.h"
 #include "ui/app_context.h"
 #include "ui/button_states.h"
 #include "ui/exchange_gate.h"

@@ -12,7 +12,7 @@
 
 #include "link/clock.h"
 #include "link/posix_serial_port.h"
-#include "registers/scripted_dialogs.h"
+#include "operator/scripted_dialogs.h"
 #include "ui/app_context.h"
 #include "ui/exchange_gate.h"
 #include "ui/main_window.h"

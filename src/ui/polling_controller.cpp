@@ -9,7 +9,7 @@
 #include <string_view>
 #include <utility>
 
-#include "registers/module_data.h"
+#include "blocks/module_data.h"
 #include "ui/app_context.h"
 #include "ui/exchange_gate.h"
 #include "ui/main_window.h"

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "registers/measurement_handlers.h"
+#include "blocks/measurement_handlers.h"
 
 class QLabel;
 class QTimer;

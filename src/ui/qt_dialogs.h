@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <string_view>
 
-#include "registers/dialogs.h"
+#include "operator/dialogs.h"
 
 namespace qmx {
 

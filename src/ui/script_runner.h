@@ -38,7 +38,7 @@
 #include <string_view>
 #include <vector>
 
-#include "registers/scripted_dialogs.h"
+#include "operator/scripted_dialogs.h"
 
 namespace qmx {
 

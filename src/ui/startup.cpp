@@ -10,8 +10,8 @@
 #include <QTimer>
 #include <clocale>
 
-#include "registers/block_catalog.h"
-#include "registers/measured_values.h"
+#include "blocks/block_catalog.h"
+#include "blocks/measured_values.h"
 #include "storage/profile.h"
 #include "storage/settings_files.h"
 #include "ui/app_context.h"

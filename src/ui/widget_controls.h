@@ -7,7 +7,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "registers/controls.h"
+#include "operator/controls.h"
 
 namespace qmx {
 

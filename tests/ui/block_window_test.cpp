@@ -11,8 +11,8 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "registers/block_catalog.h"
-#include "registers/device_commands.h"
+#include "blocks/block_catalog.h"
+#include "blocks/device_commands.h"
 #include "sim/instrument.h"
 #include "ui/block_controller.h"
 #include "window_fixture.h"

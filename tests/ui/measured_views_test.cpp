@@ -10,7 +10,7 @@
 
 #include "link/exchange_status.h"
 #include "measured_fixture.h"
-#include "registers/measured_values.h"
+#include "blocks/measured_values.h"
 #include "sim/register_map.h"
 
 namespace qmx::test {

@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "registers/dialogs.h"
-#include "registers/scripted_dialogs.h"
+#include "operator/dialogs.h"
+#include "operator/scripted_dialogs.h"
 #include "ui/exchange_gate.h"
 
 namespace qmx {

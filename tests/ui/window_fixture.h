@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "link/clock.h"
-#include "registers/scripted_dialogs.h"
+#include "operator/scripted_dialogs.h"
 #include "sim/bus.h"
 #include "sim/inprocess_port.h"
 #include "ui/app_context.h"

@@ -32,7 +32,7 @@
 
 #include "link/clock.h"
 #include "link/serial_port.h"
-#include "registers/scripted_dialogs.h"
+#include "operator/scripted_dialogs.h"
 #include "ui/app_context.h"
 #include "ui/choice_lists.h"
 #include "ui/link_bar.h"

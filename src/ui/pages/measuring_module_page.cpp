@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <string>
 
-#include "registers/module_data.h"
+#include "blocks/module_data.h"
 #include "ui/pages/page_widgets.h"
 
 namespace qmx {

@@ -1,0 +1,77 @@
+#include "blocks/block_catalog.h"
+
+#include <algorithm>
+
+#include "blocks/device_commands.h"
+#include "blocks/measurement_settings.h"
+#include "blocks/output_settings.h"
+
+namespace qmx {
+namespace {
+
+template <typename T>
+void Append(std::vector<T>& to, std::span<const T> from) {
+  to.insert(to.end(), from.begin(), from.end());
+}
+
+ControlKind KindOf(const ControlRow& row) {
+  if (row.items != nullptr) return ControlKind::kComboBox;
+  if (row.show == Show::kChecked || row.take == Take::kChecked) return ControlKind::kCheckBox;
+  return row.take == Take::kNone ? ControlKind::kLabel : ControlKind::kEdit;
+}
+
+}  // namespace
+
+std::span<const Block* const> AllBlocks() {
+  static const std::vector<const Block*> blocks = [] {
+    std::vector<const Block*> all;
+    Append(all, MeasurementBlocks());
+    Append(all, OutputBlocks());
+    Append(all, DeviceCommandBlocks());
+    return all;
+  }();
+  return blocks;
+}
+
+std::span<const ButtonHandler> BlockButtons() {
+  static const std::vector<ButtonHandler> buttons = [] {
+    std::vector<ButtonHandler> all;
+    Append(all, MeasurementButtons());
+    Append(all, OutputButtons());
+    Append(all, DeviceCommandButtons());
+    return all;
+  }();
+  return buttons;
+}
+
+std::vector<ControlInfo> BlockControlList() {
+  std::vector<ControlInfo> list;
+  const auto add = [&list](const ControlInfo& info) {
+    const bool known = std::any_of(list.begin(), list.end(),
+                                   [&](const ControlInfo& s) { return s.name == info.name; });
+    if (!known) list.push_back(info);
+  };
+  for (const Block* block : AllBlocks()) {
+    for (const ControlRow& row : block->rows) add({row.control, KindOf(row), row.items});
+  }
+  for (const ControlInfo& info : MeasurementUnboundControls()) add(info);
+  return list;
+}
+
+void FillBlockControls(Controls& controls, BlockValues& values) {
+  for (const Block* block : AllBlocks()) {
+    if (block->filled_at_startup) FillBlock(controls, values, *block);
+  }
+}
+
+void AddBlockControls(MapControls& controls) {
+  for (const ControlInfo& info : BlockControlList()) {
+    if (info.items != nullptr) {
+      controls.SetItems(info.name, *info.items);
+    } else {
+      controls.SetText(info.name, "");
+    }
+  }
+}
+
+}  // namespace qmx

@@ -1,0 +1,373 @@
+#include "blocks/block_engine.h"
+
+#include <map>
+
+#include "link/exchange_status.h"
+#include "registers/encoding.h"
+#include "registers/input_parsing.h"
+#include "operator/operation_report.h"
+#include "registers/value_formats.h"
+
+namespace qmx {
+namespace {
+
+constexpr uint16_t kStateWordRegister = 300;
+constexpr uint16_t kProtectionBit = 0x8000;
+constexpr uint16_t kLockRegister = 1278;  // USERLOCK, then CLBLOCK
+constexpr int kReadPauseMs = 100;
+constexpr int kLockPauseBeforeMs = 400;
+constexpr int kLockPauseAfterMs = 100;
+
+// Register words by register number: what a read brought in, or what a
+// write is about to send.
+using RegisterImage = std::map<uint16_t, uint16_t>;
+
+bool Has(const RegisterImage& image, uint16_t reg, unsigned count) {
+  for (unsigned i = 0; i < count; ++i) {
+    if (!image.contains(static_cast<uint16_t>(reg + i))) return false;
+  }
+  return true;
+}
+
+uint16_t At(const RegisterImage& image, unsigned reg) {
+  auto it = image.find(static_cast<uint16_t>(reg));
+  return it == image.end() ? 0 : it->second;
+}
+
+void Pause(BlockContext& ctx, int ms) {
+  if (ms > 0) ctx.link.WaitMs(ms);
+}
+
+const Field* FieldAt(const Block& block, uint16_t reg) {
+  for (const Field& field : block.fields) {
+    if (reg >= field.reg && reg < field.reg + field.count) return &field;
+  }
+  return nullptr;
+}
+
+bool Covers(std::span<const Transaction> transactions, uint16_t reg) {
+  for (const Transaction& t : transactions) {
+    if (reg >= t.start && reg < t.start + t.count) return true;
+  }
+  return false;
+}
+
+// --- staged values ---------------------------------------------------------------
+
+void Store(BlockValues& values, const Block& block, const RegisterImage& image) {
+  for (const Field& field : block.fields) {
+    if (!Has(image, field.reg, field.count)) continue;
+    const unsigned r = field.reg;
+    if (auto* ref = std::get_if<WordRef>(&field.slot)) {
+      (*ref)(values) = At(image, r);
+    } else if (auto* ref = std::get_if<FloatRef>(&field.slot)) {
+      // A broken float is staged as 0.0, never as NaN or infinity.
+      (*ref)(values) = FloatFromRegisters(At(image, r), At(image, r + 1)).value;
+    } else if (auto* ref = std::get_if<DoubleRef>(&field.slot)) {
+      (*ref)(values) =
+          DoubleFromRegisters(At(image, r), At(image, r + 1), At(image, r + 2), At(image, r + 3));
+    } else if (auto* ref = std::get_if<WordsRef>(&field.slot)) {
+      std::span<uint16_t> words = (*ref)(values);
+      for (size_t i = 0; i < words.size() && i < field.count; ++i) words[i] = At(image, r + i);
+    }
+  }
+}
+
+void Encode(BlockValues& values, const Block& block, RegisterImage& image) {
+  for (const Field& field : block.fields) {
+    const uint16_t r = field.reg;
+    if (field.sent_as) {
+      for (unsigned i = 0; i < field.count; ++i)
+        image[static_cast<uint16_t>(r + i)] = *field.sent_as;
+    } else if (auto* ref = std::get_if<WordRef>(&field.slot)) {
+      image[r] = (*ref)(values);
+    } else if (auto* ref = std::get_if<FloatRef>(&field.slot)) {
+      const RegisterPair pair = FloatToRegisters((*ref)(values));
+      image[r] = pair.first;
+      image[static_cast<uint16_t>(r + 1)] = pair.second;
+    } else if (auto* ref = std::get_if<DoubleRef>(&field.slot)) {
+      const auto words = DoubleToRegisters((*ref)(values));
+      for (unsigned i = 0; i < words.size(); ++i) image[static_cast<uint16_t>(r + i)] = words[i];
+    } else if (auto* ref = std::get_if<WordsRef>(&field.slot)) {
+      const std::span<uint16_t> words = (*ref)(values);
+      for (size_t i = 0; i < words.size() && i < field.count; ++i) {
+        image[static_cast<uint16_t>(r + i)] = words[i];
+      }
+    }
+  }
+}
+
+uint16_t WordOf(BlockValues& values, const Field& field, uint16_t reg) {
+  if (auto* ref = std::get_if<WordRef>(&field.slot)) return (*ref)(values);
+  if (auto* ref = std::get_if<WordsRef>(&field.slot)) {
+    const std::span<uint16_t> words = (*ref)(values);
+    const size_t i = reg - field.reg;
+    return i < words.size() ? words[i] : 0;
+  }
+  return 0;
+}
+
+double NumberOf(BlockValues& values, const Field& field, uint16_t reg) {
+  if (auto* ref = std::get_if<FloatRef>(&field.slot)) return (*ref)(values);
+  if (auto* ref = std::get_if<DoubleRef>(&field.slot)) return (*ref)(values);
+  if (auto* ref = std::get_if<WordsRef>(&field.slot)) {
+    const std::span<uint16_t> words = (*ref)(values);
+    const size_t i = reg - field.reg;
+    if (i + 1 < words.size()) return FloatFromRegisters(words[i], words[i + 1]).value;
+  }
+  return WordOf(values, field, reg);
+}
+
+void SetWord(BlockValues& values, const Field& field, uint16_t reg, uint16_t word) {
+  if (auto* ref = std::get_if<WordRef>(&field.slot)) {
+    (*ref)(values) = word;
+  } else if (auto* ref = std::get_if<WordsRef>(&field.slot)) {
+    const std::span<uint16_t> words = (*ref)(values);
+    const size_t i = reg - field.reg;
+    if (i < words.size()) words[i] = word;
+  }
+}
+
+void SetFloat(BlockValues& values, const Field& field, float value) {
+  if (auto* ref = std::get_if<FloatRef>(&field.slot)) (*ref)(values) = value;
+}
+
+std::string TextOf(BlockValues& values, const Field& field, const ControlRow& row) {
+  switch (row.form) {
+    case TextForm::kDecimal:
+      return std::to_string(WordOf(values, field, row.reg));
+    case TextForm::kFloatStandard:
+      return FormatFloatStandard(NumberOf(values, field, row.reg));
+    case TextForm::kFloatShort:
+      return FormatFloatShort(NumberOf(values, field, row.reg));
+    case TextForm::kDouble:
+      return FormatDouble(NumberOf(values, field, row.reg));
+  }
+  return {};
+}
+
+void FillRow(Controls& controls, BlockValues& values, const Field& field, const ControlRow& row) {
+  switch (row.show) {
+    case Show::kNone:
+      break;
+    case Show::kItemIndex: {
+      const int value = WordOf(values, field, row.reg);
+      const int size = row.items != nullptr ? static_cast<int>(row.items->size()) : 0;
+      if (value < size + row.index_offset) {
+        controls.SetItemIndex(row.control,
+                              value >= row.index_offset ? value - row.index_offset : -1);
+      }
+      break;
+    }
+    case Show::kChecked:
+      controls.SetChecked(row.control, WordOf(values, field, row.reg) == 1);
+      break;
+    case Show::kText:
+      controls.SetText(row.control, TextOf(values, field, row));
+      break;
+  }
+}
+
+// False after the input-error boxes.
+bool TakeRow(BlockContext& ctx, const Field& field, const ControlRow& row) {
+  Controls& controls = ctx.controls;
+  BlockValues& values = ctx.values;
+  switch (row.take) {
+    case Take::kNone:
+      return true;
+    case Take::kItemIndex: {
+      const int index = controls.ItemIndex(row.control);
+      SetWord(values, field, row.reg,
+              index >= 0 ? static_cast<uint16_t>(index + row.index_offset) : row.no_selection);
+      return true;
+    }
+    case Take::kChecked:
+      SetWord(values, field, row.reg, controls.Checked(row.control) ? 1 : 0);
+      return true;
+    case Take::kFloat: {
+      const std::optional<float> value = ParseFloat(controls.Text(row.control));
+      if (!value) break;
+      SetFloat(values, field, *value);
+      return true;
+    }
+    case Take::kIntegerLow16:
+    case Take::kIntegerSaturated: {
+      const std::optional<int32_t> value = ParseInteger(controls.Text(row.control));
+      if (!value) break;
+      const uint32_t bits = static_cast<uint32_t>(*value);
+      const uint16_t word = row.take == Take::kIntegerLow16 ? static_cast<uint16_t>(bits)
+                            : bits >= 65536u                ? uint16_t{65535}
+                                                            : static_cast<uint16_t>(bits);
+      SetWord(values, field, row.reg, word);
+      return true;
+    }
+  }
+  ctx.dialogs.InputError(row.failure);
+  return false;
+}
+
+// --- transactions ------------------------------------------------------------------
+
+ExchangeResult Send(BlockContext& ctx, uint16_t start, std::span<const uint16_t> words,
+                    const std::optional<std::string_view>& description) {
+  if (description) ctx.values.last_description = std::string(*description);
+  ExchangeResult result;
+  result.status =
+      ctx.link.WriteMultipleRegisters(start, static_cast<uint8_t>(words.size()), words.data(),
+                                      &result.exception, ctx.values.last_description);
+  return result;
+}
+
+ExchangeResult WriteLockRegisters(BlockContext& ctx, const LockWrite& how, uint16_t value,
+                                  StatusRule rule) {
+  if (how.pauses) Pause(ctx, kLockPauseBeforeMs);
+  const uint16_t words[2] = {value, value};
+  const ExchangeResult result = Send(ctx, kLockRegister, words, how.description);
+  if (how.pauses && !ExchangeFailed(result, rule)) Pause(ctx, kLockPauseAfterMs);
+  return result;
+}
+
+ExchangeResult ReadStateWord(BlockContext& ctx, StatusRule rule) {
+  Pause(ctx, kReadPauseMs);
+  uint16_t word = 0;
+  ExchangeResult result;
+  result.status = ctx.link.ReadHoldingRegisters(kStateWordRegister, 1, &word, &result.exception);
+  // The word counts even when it took a repetition to get it.
+  if ((result.status & ~kStatusRepeated) == 0 && result.exception == 0) {
+    ctx.values.state_word = word;
+  }
+  if (!ExchangeFailed(result, rule)) Pause(ctx, kReadPauseMs);
+  return result;
+}
+
+// Once the unlock has gone out (even one that seemed to fail may have
+// arrived), a guarded write that stops early closes the lock again.  Quiet:
+// the operator has already been told why the write stopped.
+void CloseLockAfterFailure(BlockContext& ctx, const GuardedWrite& write) {
+  if (write.lock_after) WriteLockRegisters(ctx, kLockWrite, 0, write.rule);
+}
+
+BlockOutcome ReportFailure(BlockContext& ctx, const ExchangeResult& result) {
+  // Says nothing for a success that took a repetition: the handler stops
+  // all the same.
+  OperationReport(ctx.dialogs, result.status, result.exception);
+  return BlockOutcome::kFailed;
+}
+
+}  // namespace
+
+bool ExchangeFailed(const ExchangeResult& result, StatusRule rule) {
+  const uint16_t status =
+      rule == StatusRule::kRepetitionIsSuccess ? result.status & ~kStatusRepeated : result.status;
+  return status != 0 || result.exception != 0;
+}
+
+ExchangeResult ReadBlock(BlockContext& ctx, const BlockOperation& operation, StatusRule rule) {
+  RegisterImage image;
+  std::vector<uint16_t> words;
+  for (const Transaction& t : operation.transactions) {
+    Pause(ctx, t.pause_before_ms);
+    words.assign(t.count, 0);
+    ExchangeResult result;
+    result.status =
+        ctx.link.ReadHoldingRegisters(t.start, t.count, words.data(), &result.exception);
+    if (ExchangeFailed(result, rule)) return result;
+    for (unsigned i = 0; i < t.count; ++i) image[static_cast<uint16_t>(t.start + i)] = words[i];
+    Pause(ctx, t.pause_after_ms);
+  }
+  for (const Block* block : operation.blocks) Store(ctx.values, *block, image);
+  return {};
+}
+
+ExchangeResult WriteBlock(BlockContext& ctx, const BlockOperation& operation, StatusRule rule,
+                          bool examine) {
+  RegisterImage image;
+  for (const Block* block : operation.blocks) Encode(ctx.values, *block, image);
+  std::vector<uint16_t> words;
+  for (const Transaction& t : operation.transactions) {
+    Pause(ctx, t.pause_before_ms);
+    words.resize(t.count);
+    for (unsigned i = 0; i < t.count; ++i) words[i] = At(image, t.start + i);
+    const ExchangeResult result = Send(ctx, t.start, words, t.description);
+    if (examine && ExchangeFailed(result, rule)) return result;
+    Pause(ctx, t.pause_after_ms);
+  }
+  return {};
+}
+
+void FillBlock(Controls& controls, BlockValues& values, const Block& block) {
+  for (const ControlRow& row : block.rows) {
+    if (const Field* field = FieldAt(block, row.reg)) FillRow(controls, values, *field, row);
+  }
+}
+
+bool CollectBlocks(BlockContext& ctx, std::span<const BlockOperation* const> operations) {
+  for (const BlockOperation* operation : operations) {
+    for (const Block* block : operation->blocks) {
+      for (const ControlRow& row : block->rows) {
+        // A value the operation does not send stays as staged.
+        if (row.take == Take::kNone || !Covers(operation->transactions, row.reg)) continue;
+        const Field* field = FieldAt(*block, row.reg);
+        if (field != nullptr && !TakeRow(ctx, *field, row)) return false;
+      }
+    }
+  }
+  return true;
+}
+
+BlockOutcome RunRead(BlockContext& ctx, const ReadProcedure& procedure) {
+  for (const BlockOperation* operation : procedure.reads) {
+    const ExchangeResult result = ReadBlock(ctx, *operation, procedure.rule);
+    if (ExchangeFailed(result, procedure.rule)) return ReportFailure(ctx, result);
+  }
+  for (const Block* block : procedure.fills) FillBlock(ctx.controls, ctx.values, *block);
+  if (!procedure.success.empty()) ctx.dialogs.Result(procedure.success);
+  return BlockOutcome::kDone;
+}
+
+BlockOutcome RunGuardedWrite(BlockContext& ctx, const GuardedWrite& write) {
+  const auto collect = [&] {
+    return CollectBlocks(ctx, write.collect_order.empty() ? write.writes : write.collect_order);
+  };
+  if (write.collect_at == CollectPoint::kFirst && !collect()) return BlockOutcome::kInputError;
+
+  if (write.read_state_word) {
+    const ExchangeResult result = ReadStateWord(ctx, write.rule);
+    if (ExchangeFailed(result, write.rule)) return ReportFailure(ctx, result);
+    // The program does not refuse the write itself: whatever the instrument
+    // answers is reported like any other answer.
+    if ((ctx.values.state_word & kProtectionBit) != 0 &&
+        !ctx.dialogs.WarningQuestion(kProtectionQuestion)) {
+      return BlockOutcome::kCancelled;
+    }
+  }
+  if (write.collect_at == CollectPoint::kAfterProtectionQuestion && !collect()) {
+    return BlockOutcome::kInputError;
+  }
+  if (!ctx.dialogs.Question(write.confirmation)) return BlockOutcome::kCancelled;
+
+  const ExchangeResult unlock = WriteLockRegisters(ctx, write.unlock, 1, write.rule);
+  if (ExchangeFailed(unlock, write.rule)) {
+    const BlockOutcome outcome = ReportFailure(ctx, unlock);
+    CloseLockAfterFailure(ctx, write);
+    return outcome;
+  }
+  if (write.collect_at == CollectPoint::kAfterUnlock && !collect()) {
+    CloseLockAfterFailure(ctx, write);
+    return BlockOutcome::kInputError;
+  }
+  for (const BlockOperation* operation : write.writes) {
+    const ExchangeResult result = WriteBlock(ctx, *operation, write.rule, write.examine_writes);
+    if (ExchangeFailed(result, write.rule)) {
+      const BlockOutcome outcome = ReportFailure(ctx, result);
+      CloseLockAfterFailure(ctx, write);
+      return outcome;
+    }
+  }
+  // Not examined: the block is written whatever the lock answers.
+  if (write.lock_after) WriteLockRegisters(ctx, kLockWrite, 0, write.rule);
+  if (!write.success.empty()) ctx.dialogs.Result(write.success);
+  return BlockOutcome::kDone;
+}
+
+}  // namespace qmx

@@ -1,0 +1,233 @@
+// Reading and writing the instrument's parameter blocks.  A block is a
+// declaration: where its values sit in the registers (fields), which
+// controls show and take them (rows), and the transactions that move it.
+// The two procedures every configuration page follows, the block read and
+// the guarded write, are run here once for all blocks; a page only connects
+// its buttons to the handlers built from these declarations.
+//
+// Block read: the read transactions with their pauses; at the first failure
+// OperationReport and stop, leaving the staged records and the controls as
+// they were; on success store the answers in the staged records, fill the
+// controls, show the success text.
+//
+// Guarded write: collect the controls into the staged records; read the
+// state word (300) and, with write protection on (bit 15), ask "В приборе
+// включена защита от записи."; ask the block's confirmation; unlock
+// (1278-1279 = 1, 1); write the block; lock (0, 0); show the success text.
+// The variants of a handler (where it collects, whether it reads the state
+// word or locks afterwards, how it unlocks) are fields of its GuardedWrite.
+//
+// Once the unlock has gone out, a handler that stops on a failure still
+// closes the lock with one quiet lock write (its outcome is neither examined
+// nor shown), so that a failed write does not leave the instrument writable
+// by any master on the bus.  Handlers that never lock (the restart, whose
+// instrument comes back locked) do not.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "link/link.h"
+#include "blocks/block_values.h"
+#include "operator/controls.h"
+#include "operator/dialogs.h"
+
+namespace qmx {
+
+// What a handler works with; the window builds one per click.
+struct BlockContext {
+  Link& link;
+  Dialogs& dialogs;
+  Controls& controls;
+  BlockValues& values;
+};
+
+// --- fields: where a block's values sit ---------------------------------------
+
+using WordRef = uint16_t& (*)(BlockValues&);
+using FloatRef = float& (*)(BlockValues&);               // two registers, upper word first
+using DoubleRef = double& (*)(BlockValues&);             // four registers, most significant first
+using WordsRef = std::span<uint16_t> (*)(BlockValues&);  // a run kept word for word
+using Slot = std::variant<std::monostate, WordRef, FloatRef, DoubleRef, WordsRef>;
+
+struct Field {
+  uint16_t reg = 0;
+  uint16_t count = 1;  // registers
+  Slot slot = {};
+  // A word sent whatever is staged (a command's value, a register the
+  // instrument wants cleared on every write).  A field with nothing staged
+  // (std::monostate) must have one.
+  std::optional<uint16_t> sent_as = std::nullopt;
+};
+
+constexpr Field WordField(uint16_t reg, WordRef ref) {
+  return {reg, 1, ref, std::nullopt};
+}
+constexpr Field FloatField(uint16_t reg, FloatRef ref) {
+  return {reg, 2, ref, std::nullopt};
+}
+constexpr Field DoubleField(uint16_t reg, DoubleRef ref) {
+  return {reg, 4, ref, std::nullopt};
+}
+constexpr Field WordsField(uint16_t reg, uint16_t count, WordsRef ref) {
+  return {reg, count, ref, std::nullopt};
+}
+// Stored when read, but always written as `value`.
+constexpr Field WordSentAs(uint16_t reg, WordRef ref, uint16_t value) {
+  return {reg, 1, ref, value};
+}
+// A command word: nothing staged, `value` written.
+constexpr Field CommandField(uint16_t reg, uint16_t value) {
+  return {reg, 1, std::monostate{}, value};
+}
+
+// --- rows: how controls show and take the values ------------------------------
+
+enum class Show {
+  kNone,
+  // The value selects item (value - index_offset) of the list while the
+  // value is below the list's size + index_offset; a larger value leaves
+  // the list as it was, one below the offset clears its selection.
+  kItemIndex,
+  kChecked,  // checked exactly when the value is 1
+  kText,     // the value in `form`
+};
+
+enum class TextForm { kDecimal, kFloatStandard, kFloatShort, kDouble };
+
+enum class Take {
+  kNone,
+  kItemIndex,         // selected index + index_offset; no selection gives no_selection
+  kChecked,           // 1 or 0
+  kFloat,             // ParseFloat
+  kIntegerLow16,      // ParseInteger, the low 16 bits sent
+  kIntegerSaturated,  // ParseInteger; 65535 for anything not below 65536 as unsigned
+};
+
+struct ControlRow {
+  std::string_view control = {};
+  uint16_t reg = 0;  // the first register of the value; inside a field of the block
+  Show show = Show::kNone;
+  TextForm form = TextForm::kDecimal;
+  const std::vector<std::string>* items = nullptr;  // list controls: their items
+  int index_offset = 0;
+  Take take = Take::kNone;
+  uint16_t no_selection = 0xFFFF;
+  std::string_view failure = {};  // input-error text when the text does not convert
+};
+
+struct Block {
+  std::string_view name = {};
+  std::span<const Field> fields = {};
+  std::span<const ControlRow> rows = {};
+  // Filled from its staged record at start-up (blocks that only show what
+  // the instrument reports keep their design texts until the first read).
+  bool filled_at_startup = true;
+};
+
+// --- transactions -----------------------------------------------------------------
+
+struct Transaction {
+  uint16_t start = 0;
+  uint8_t count = 1;
+  int pause_before_ms = 0;
+  // After a successful transaction only.
+  int pause_after_ms = 0;
+  // Writes: the exchange-log text; none = the text set last.
+  std::optional<std::string_view> description = std::nullopt;
+};
+
+// Transactions that move (parts of) blocks.  A read stores the answers in
+// every field of `blocks` they cover once all transactions succeeded; a
+// write sends the staged values of `blocks` and collects, before that, the
+// rows of `blocks` whose register it writes.
+struct BlockOperation {
+  std::span<const Transaction> transactions = {};
+  std::span<const Block* const> blocks = {};
+};
+
+// How a status is judged.  Most operations count a success that needed a
+// repetition (0x8000 alone) as a failure; the one-register commands do not.
+enum class StatusRule { kAnyBitFails, kRepetitionIsSuccess };
+
+struct ExchangeResult {
+  uint16_t status = 0;
+  uint16_t exception = 0;
+};
+
+bool ExchangeFailed(const ExchangeResult& result, StatusRule rule);
+
+// --- handlers -----------------------------------------------------------------------
+
+enum class BlockOutcome {
+  kDone,        // everything succeeded
+  kCancelled,   // the operator said No
+  kInputError,  // a control did not convert; the block was not sent
+  kFailed,      // an exchange failed (reported)
+};
+
+struct ReadProcedure {
+  std::span<const BlockOperation* const> reads = {};  // in order; stops at the first failure
+  std::span<const Block* const> fills = {};           // after all reads succeeded
+  std::string_view success = {};                      // "" = no box
+  StatusRule rule = StatusRule::kAnyBitFails;
+};
+
+enum class CollectPoint { kFirst, kAfterProtectionQuestion, kAfterUnlock };
+
+struct LockWrite {
+  std::string_view description = {};
+  bool pauses = true;  // 400 ms before, 100 ms after a success
+};
+
+inline constexpr LockWrite kUnlockWrite{"Запись разблокировки USERLOCK CLBLOCK.", true};
+inline constexpr LockWrite kLockWrite{"Запись USERLOCK.", true};
+inline constexpr char kProtectionQuestion[] = "В приборе включена защита от записи.";
+inline constexpr char kConfigurationQuestion[] = "Данные конфигурации будут переписаны?.";
+
+struct GuardedWrite {
+  std::string_view confirmation = {};
+  std::string_view success = {};  // "" = no box
+  std::span<const BlockOperation* const> writes = {};
+  // Where the collect order differs from the write order.
+  std::span<const BlockOperation* const> collect_order = {};
+  CollectPoint collect_at = CollectPoint::kFirst;
+  bool read_state_word = true;
+  LockWrite unlock = kUnlockWrite;
+  bool lock_after = true;
+  // False: the answers of the block writes are not looked at (the restart).
+  bool examine_writes = true;
+  StatusRule rule = StatusRule::kAnyBitFails;
+};
+
+BlockOutcome RunRead(BlockContext& ctx, const ReadProcedure& procedure);
+BlockOutcome RunGuardedWrite(BlockContext& ctx, const GuardedWrite& write);
+
+// The steps, for handlers with a rule no declaration expresses.
+ExchangeResult ReadBlock(BlockContext& ctx, const BlockOperation& operation, StatusRule rule);
+ExchangeResult WriteBlock(BlockContext& ctx, const BlockOperation& operation, StatusRule rule,
+                          bool examine = true);
+void FillBlock(Controls& controls, BlockValues& values, const Block& block);
+// False after the two input-error boxes of the first row that did not convert.
+bool CollectBlocks(BlockContext& ctx, std::span<const BlockOperation* const> operations);
+
+// A button of a page and its handler.
+struct ButtonHandler {
+  std::string_view button = {};
+  BlockOutcome (*run)(BlockContext&) = nullptr;
+};
+
+// A control the window must create for the blocks.
+enum class ControlKind { kComboBox, kCheckBox, kEdit, kLabel };
+struct ControlInfo {
+  std::string_view name = {};
+  ControlKind kind = ControlKind::kEdit;
+  const std::vector<std::string>* items = nullptr;  // list controls, filled at start-up
+};
+
+}  // namespace qmx
