@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -17,6 +18,7 @@
 #include "ui/link_bar.h"
 #include "ui/page_sets.h"
 #include "ui/polling_controller.h"
+#include "ui/search_controller.h"
 #include "ui/tab_switching.h"
 
 namespace qmx {
@@ -103,6 +105,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
   FillChoiceLists(this);
   // The measured-value views and the page changes; both live with the window.
   new TabSwitching(*this, *new PollingController(context_, *this));
+  new SearchController(context_, this);
   resize(kDesignWidth, kDesignHeight);
   SetEngineeringView(false);
 }
@@ -160,8 +163,25 @@ void MainWindow::ApplyOptionalTabs(uint16_t arch_tab_en, uint16_t el_clear_tab_e
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  // A search holds the line parameters of its probe.  It ends after the
+  // probe in progress, puts the operator's line back and closes the window
+  // again; only then is the profile written.
+  if (SearchController* search = SearchController::Of(this);
+      search != nullptr && search->StopForClose()) {
+    event->ignore();
+    return;
+  }
   emit closing();
   QMainWindow::closeEvent(event);
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+  // The profile has been loaded by now: the search page shows its settings.
+  if (!shown_once_) {
+    shown_once_ = true;
+    if (SearchController* search = SearchController::Of(this)) search->ShowSettings();
+  }
+  QMainWindow::showEvent(event);
 }
 
 }  // namespace qmx

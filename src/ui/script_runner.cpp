@@ -57,6 +57,9 @@ std::string NoCheck(const std::vector<std::string>&) {
 std::string IndexCheck(const std::vector<std::string>& args) {
   return ParseNumber(args[1]) ? "" : "INDEX must be a number from 0: " + args[1];
 }
+std::string CountCheck(const std::vector<std::string>& args) {
+  return ParseNumber(args[1]) ? "" : "COUNT must be a number from 0: " + args[1];
+}
 std::string OnOffCheck(const std::vector<std::string>& args) {
   return args[1] == "on" || args[1] == "off" ? "" : "expected on or off: " + args[1];
 }
@@ -88,6 +91,8 @@ const std::map<std::string, VerbRule, std::less<>>& VerbRules() {
       {"expect-box", {2, 2, NoCheck}},
       {"expect-text", {2, 2, NoCheck}},
       {"expect-color", {2, 2, ColourCheck}},
+      {"expect-item", {3, 3, IndexCheck}},
+      {"expect-count", {2, 2, CountCheck}},
       {"wait", {1, 1, MsCheck}},
       {"screenshot", {1, 1, NoCheck}},
       {"quit", {0, 0, NoCheck}},
@@ -364,6 +369,34 @@ int ScriptRunner::Execute(const ScriptCommand& command) {
     if (Utf8(*text) != args[1]) {
       return Fail(command, name + ": expected " + QuoteScriptWord(args[1]) + ", shown " +
                                QuoteScriptWord(Utf8(*text)));
+    }
+    return kExitOk;
+  }
+  if (verb == "expect-item" || verb == "expect-count") {
+    QStringList items;
+    if (auto* list = qobject_cast<QListWidget*>(widget)) {
+      for (int i = 0; i < list->count(); ++i) items << list->item(i)->text();
+    } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+      for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
+    } else {
+      return Fail(command, name + " is not a list", kExitScriptError);
+    }
+    if (verb == "expect-count") {
+      const int wanted = *ParseNumber(args[1]);
+      if (items.size() != wanted) {
+        return Fail(command, name + ": expected " + args[1] + " line(s), shown " +
+                                 std::to_string(items.size()));
+      }
+      return kExitOk;
+    }
+    const int index = *ParseNumber(args[1]);
+    if (index >= items.size()) {
+      return Fail(command,
+                  name + ": no line " + args[1] + ", it has " + std::to_string(items.size()));
+    }
+    if (Utf8(items[index]) != args[2]) {
+      return Fail(command, name + " line " + args[1] + ": expected " + QuoteScriptWord(args[2]) +
+                               ", shown " + QuoteScriptWord(Utf8(items[index])));
     }
     return kExitOk;
   }

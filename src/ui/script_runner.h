@@ -18,6 +18,8 @@
 //                           caption
 //   expect-text NAME TEXT   the control shows TEXT
 //   expect-color NAME #RRGGBB  the control's background colour
+//   expect-item NAME INDEX TEXT  line INDEX (from 0) of a list shows TEXT
+//   expect-count NAME COUNT the list has COUNT lines
 //   wait MS                 let the window run for MS milliseconds
 //   screenshot FILE         save a picture of the window (PNG)
 //   quit                    end the script here

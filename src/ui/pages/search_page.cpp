@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <utility>
@@ -51,7 +52,18 @@ SearchPage::SearchPage(AppContext& /*context*/, QWidget* parent) : QWidget(paren
   commands->addWidget(MakeButton(this, "Button42", "Остановить поиск"));
   commands->addStretch(1);
   grid->addLayout(commands, 2, 0, 1, 3);
-  grid->addWidget(MakePanel(this, "Panel38"), 3, 0, 1, 3);
+  // The probe in progress, and beside it how far the search has got and how
+  // long it may still take.
+  auto* progress = new QHBoxLayout;
+  progress->addWidget(MakePanel(this, "Panel38"), 2);
+  auto* bar = new QProgressBar(this);
+  bar->setObjectName(QStringLiteral("SearchProgress"));
+  bar->setRange(0, 1);
+  bar->setValue(0);
+  bar->setFormat(QString());
+  bar->setTextVisible(true);
+  progress->addWidget(bar, 1);
+  grid->addLayout(progress, 3, 0, 1, 3);
 
   grid->addWidget(MakeCaption(this, "Найденные приборы"), 0, 3);
   grid->addWidget(MakeListBox(this, "ListBox1"), 1, 3, 3, 1);

@@ -1,0 +1,259 @@
+#include "link/device_search.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+#include "link/exchange_status.h"
+
+namespace qmx {
+namespace {
+
+constexpr uint16_t kFirstBaudCode = 3;
+constexpr uint16_t kLastBaudCode = 10;
+constexpr uint16_t kBaud9600 = 6;
+constexpr uint16_t kBaud19200 = 7;
+constexpr uint32_t kAddressLimit = 256;  // addresses travel in one byte
+constexpr unsigned kParityCount = 3;
+// The pause the master makes before it sends a request again.
+constexpr int64_t kRetryPauseMs = 1000;
+
+constexpr std::array<const char*, 8> kRateTexts = {"1200",  "2400",  "4800",  "9600",
+                                                   "19200", "38400", "57600", "115200"};
+constexpr std::array<const char*, 3> kListParityTexts = {"без парит.", "нечёт. пар.", "чет. пар."};
+constexpr std::array<const char*, 3> kProbeParityTexts = {"без паритета", "нечетный паритет",
+                                                          "четный паритет"};
+
+const char* RateText(uint16_t baud_code) {
+  return baud_code >= kFirstBaudCode && baud_code <= kLastBaudCode
+             ? kRateTexts[baud_code - kFirstBaudCode]
+             : "";
+}
+
+bool RateOn(const SearchRanges& ranges, uint16_t baud_code) {
+  const bool any =
+      std::any_of(ranges.baud.begin(), ranges.baud.end(), [](uint16_t flag) { return flag != 0; });
+  // With no rate chosen at all every rate is tried.
+  return !any || ranges.baud[baud_code - kFirstBaudCode] != 0;
+}
+
+bool ParityOn(const SearchRanges& ranges, uint16_t parity) {
+  const std::array<uint16_t, kParityCount> flags = {ranges.parity_non, ranges.parity_odd,
+                                                    ranges.parity_ev};
+  const bool any = std::any_of(flags.begin(), flags.end(), [](uint16_t f) { return f != 0; });
+  return !any || flags[parity] != 0;
+}
+
+unsigned ParitiesOn(const SearchRanges& ranges, uint16_t from_parity = 0) {
+  unsigned count = 0;
+  for (uint16_t p = from_parity; p < kParityCount; ++p) count += ParityOn(ranges, p) ? 1 : 0;
+  return count;
+}
+
+// Addresses from `from` to the last one of the range, the first tried even
+// when it lies beyond the range (the loop tries before it checks).
+unsigned AddressesFrom(const SearchRanges& ranges, uint32_t from) {
+  const uint32_t last = std::min<uint32_t>(ranges.end, kAddressLimit - 1);
+  return from > last ? 1u : last - from + 1;
+}
+
+// The status a read gets when the line stays silent: nothing, so every
+// check of the answer fails.
+uint16_t SilentStatus() {
+  return kStatusWrongLength | kStatusWrongAddress | kStatusWrongFunction | kStatusCrcError |
+         kStatusNoAnswer;
+}
+
+}  // namespace
+
+SearchRanges NormalizeSearchRanges(SearchRanges ranges) {
+  if (ranges.end < ranges.beg) std::swap(ranges.beg, ranges.end);
+  if (ranges.parity_non == 0 && ranges.parity_odd == 0 && ranges.parity_ev == 0) {
+    ranges.parity_non = ranges.parity_odd = ranges.parity_ev = 1;
+  }
+  if (std::all_of(ranges.baud.begin(), ranges.baud.end(), [](uint16_t f) { return f == 0; })) {
+    ranges.baud[kBaud9600 - kFirstBaudCode] = 1;
+    ranges.baud[kBaud19200 - kFirstBaudCode] = 1;
+  }
+  return ranges;
+}
+
+std::string FoundLineText(const FoundInstrument& found) {
+  std::string text = "Скорость ";
+  text += RateText(found.baud_code);
+  text += "  ";
+  text += found.parity < kParityCount ? kListParityTexts[found.parity] : "";
+  text += " Сет. номер ";
+  text += std::to_string(found.address);
+  return text;
+}
+
+std::string ProbeText(uint16_t baud_code, uint16_t parity, uint32_t address) {
+  std::string text = "Проверяется скорость ";
+  text += RateText(baud_code);
+  text += ' ';
+  text += parity < kParityCount ? kProbeParityTexts[parity] : "";
+  text += " номер прибора ";
+  text += std::to_string(address);
+  return text;
+}
+
+unsigned SearchProbeCount(const SearchRanges& ranges) {
+  unsigned rates = 0;
+  for (uint16_t code = kFirstBaudCode; code <= kLastBaudCode; ++code) {
+    rates += RateOn(ranges, code) ? 1 : 0;
+  }
+  return rates * AddressesFrom(ranges, ranges.beg) * ParitiesOn(ranges);
+}
+
+int64_t SilentReadMs(const LinkSettings& settings, uint16_t baud_code, uint8_t count) {
+  const TimeoutPair& pair = settings.timeouts.For(baud_code);
+  // The master asks for two bytes more than a good answer holds; on a silent
+  // line the whole total time-out runs out.
+  const int64_t wanted = 2 * int64_t{count} + 5 + 2;
+  const int64_t attempt_ms = (int64_t{pair.multiplier} + settings.time_gap_prg) * wanted +
+                             settings.line.timeout + settings.time_gap_prg;
+  const bool repeats = (settings.retry_mask & SilentStatus()) != 0;
+  const int64_t attempts = repeats && settings.retry_limit > 1 ? settings.retry_limit : 1;
+  return attempts * attempt_ms + (attempts - 1) * kRetryPauseMs;
+}
+
+int64_t SilentProbeMs(const LinkSettings& settings, uint16_t baud_code,
+                      const std::vector<uint8_t>& counts) {
+  int64_t ms = 0;
+  for (uint8_t count : counts) ms += SilentReadMs(settings, baud_code, count);
+  return ms;
+}
+
+int64_t SearchTimeLeftMs(const LinkSettings& settings, const SearchRanges& ranges,
+                         const SearchPosition& position, const std::vector<uint8_t>& counts) {
+  if (position.baud_code < kFirstBaudCode || position.baud_code > kLastBaudCode) return 0;
+  int64_t ms = 0;
+  if (RateOn(ranges, position.baud_code)) {
+    // The rest of this address, then the addresses after it.
+    unsigned probes = ParitiesOn(ranges, position.parity);
+    const uint32_t last = std::min<uint32_t>(ranges.end, kAddressLimit - 1);
+    if (position.address < last) probes += (last - position.address) * ParitiesOn(ranges);
+    ms += probes * SilentProbeMs(settings, position.baud_code, counts);
+  }
+  const unsigned per_rate = AddressesFrom(ranges, ranges.beg) * ParitiesOn(ranges);
+  for (uint16_t code = position.baud_code + 1; code <= kLastBaudCode; ++code) {
+    if (RateOn(ranges, code)) ms += per_rate * SilentProbeMs(settings, code, counts);
+  }
+  return ms;
+}
+
+std::string DurationText(int64_t ms) {
+  const int64_t seconds = ms <= 0 ? 0 : (ms + 999) / 1000;
+  char text[48];
+  if (seconds < 60) {
+    std::snprintf(text, sizeof text, "%lld с", static_cast<long long>(seconds));
+  } else if (seconds < 3600) {
+    std::snprintf(text, sizeof text, "%lld мин %lld с", static_cast<long long>(seconds / 60),
+                  static_cast<long long>(seconds % 60));
+  } else {
+    std::snprintf(text, sizeof text, "%lld ч %lld мин", static_cast<long long>(seconds / 3600),
+                  static_cast<long long>(seconds % 3600 / 60));
+  }
+  return text;
+}
+
+std::string SearchProgressText(unsigned probe, unsigned total, int64_t left_ms) {
+  return "Проба " + std::to_string(probe) + " из " + std::to_string(total) + ", осталось около " +
+         DurationText(left_ms);
+}
+
+int64_t DeviceSearch::TimeLeftMs(const SearchRanges& ranges, const SearchPosition& position) const {
+  return SearchTimeLeftMs(link_.settings(), ranges, position, probe_reads_);
+}
+
+SearchEnd DeviceSearch::Run(const SearchRanges& ranges, const SearchProbe& probe,
+                            SearchHost& host) {
+  LineParameters& line = link_.line();
+  const uint16_t saved_address = line.network_address;
+  const uint16_t saved_parity = line.parity_code;
+  const uint16_t saved_baud = line.baud_code;
+
+  found_.clear();
+  quiet_ = false;
+  SearchPosition at{kFirstBaudCode, ranges.beg, 0};
+  host.ShowTable(ranges, found_);
+  running_ = true;
+  const unsigned total = SearchProbeCount(ranges);
+  unsigned probes = 0;
+
+  SearchEnd end = SearchEnd::kCompleted;
+  for (;;) {
+    if (RateOn(ranges, at.baud_code)) {
+      if (ParityOn(ranges, at.parity)) {
+        host.ShowProgress(++probes, total, TimeLeftMs(ranges, at));
+        line.baud_code = at.baud_code;
+        line.network_address = static_cast<uint16_t>(at.address);
+        line.parity_code = at.parity;
+        if (!host.OpenPort(1)) {
+          // The open has just told the operator.  Every further probe would
+          // fail the same way and show the same box again, one box per
+          // probe, thousands of them, and the stop button cannot be reached
+          // behind them: one box is enough, and the search ends here.
+          end = SearchEnd::kPortFailed;
+          break;
+        }
+        host.ShowProbe(ProbeText(at.baud_code, at.parity, at.address));
+        const ProbeResult result = probe();
+        // Only a clean first answer counts: an instrument that needed a
+        // repetition may be another one's echo or a line that barely works.
+        if (result.status == 0 && result.exception == 0) {
+          found_.push_back({at.baud_code, static_cast<uint16_t>(at.address), at.parity});
+          host.ShowTable(ranges, found_);
+          if (found_.size() >= kFoundTableSize) {
+            end = SearchEnd::kTooMany;
+            break;
+          }
+        }
+      }
+      link_.PumpEvents();
+      if (!running_) {
+        end = SearchEnd::kStopped;
+        break;
+      }
+      if (++at.parity < kParityCount) continue;
+      at.parity = 0;
+      ++at.address;
+      if (at.address <= ranges.end && at.address < kAddressLimit) {
+        link_.PumpEvents();
+        continue;
+      }
+    }
+    at.address = ranges.beg;
+    if (++at.baud_code <= kLastBaudCode) continue;
+    break;
+  }
+
+  running_ = false;
+  const bool quiet = quiet_;
+  if (!quiet) host.ShowEnd(end);
+  line.network_address = saved_address;
+  line.parity_code = saved_parity;
+  line.baud_code = saved_baud;
+  // After a port that would not open, or while the window closes, a second
+  // port box would tell the operator nothing new.
+  host.OpenPort(quiet || end == SearchEnd::kPortFailed ? 0 : 1);
+  host.ShowProbe("");
+  return end;
+}
+
+const FoundInstrument* DeviceSearch::EntryAt(int row) const {
+  if (row < 0 || static_cast<size_t>(row) >= found_.size()) return nullptr;
+  const FoundInstrument& entry = found_[static_cast<size_t>(row)];
+  return entry.baud_code == 0 ? nullptr : &entry;
+}
+
+void UseFoundLine(const FoundInstrument& found, LineParameters& line) {
+  line.network_address = found.address;
+  line.baud_code = found.baud_code >= kFirstBaudCode && found.baud_code <= kLastBaudCode
+                       ? found.baud_code
+                       : kBaud19200;
+  line.parity_code = found.parity;
+}
+
+}  // namespace qmx

@@ -1,0 +1,358 @@
+// The page "Поиск" in the real window against instruments on one virtual
+// line: the operator's buttons and list, the boxes, the line the program is
+// left on, and closing the window while a search runs.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <algorithm>
+#include <functional>
+#include <sstream>
+
+#include "blocks/measured_values.h"
+#include "link/device_search.h"
+#include "sim/instrument.h"
+#include "storage/ini_file.h"
+#include "ui/script_runner.h"
+#include "ui/search_controller.h"
+#include "window_fixture.h"
+
+namespace qmx::test {
+namespace {
+
+constexpr int kSearchPage = 4;  // of PageControl1
+
+class SearchWindowTest : public WindowTest {
+ protected:
+  SearchWindowTest() {
+    PlugInstrument(1);
+    // The operator works at 19200, even parity, address 9; a silent address
+    // costs one short attempt per read.
+    WriteText(dir_.File("dev.dat"),
+              "[COM_SETTINGS]\nNumber=1\nSettings=19200,E,8,1\n[DEVICE]\nNetAdrr=9\n"
+              "[SETTINGS]\nTimeOut=100\nReask_val=1\n[LOG]\nUseLogFile=0\n");
+    meter_.SetLine({9, 19200, Parity::kEven});
+    context_.link.SetEventPump([this] {
+      if (during_search_) during_search_();
+      ExchangeGate::PumpEvents();
+    });
+  }
+
+  // The window on screen with the search page open, as the operator has it.
+  void StartOnSearchPage() {
+    Start();
+    window_->SetEngineeringView(true);
+    window_->PageControl1()->setCurrentIndex(kSearchPage);
+    window_->show();
+    Settle();
+  }
+
+  void Choose(const char* list, int index) {
+    auto* box = Find<QComboBox>(list);
+    box->setCurrentIndex(index);
+    emit box->activated(index);
+  }
+  // Ticks exactly the named boxes among the rate and parity boxes.
+  void Tick(std::initializer_list<const char*> names) {
+    for (int number = 23; number <= 33; ++number) {
+      const std::string name = "CheckBox" + std::to_string(number);
+      auto* box = Find<QCheckBox>(name.c_str());
+      const bool wanted =
+          std::any_of(names.begin(), names.end(), [&](const char* n) { return name == n; });
+      if (box->isChecked() != wanted) box->click();
+    }
+  }
+  void PressStart() {
+    bus_.ClearJournal();
+    dialogs_.Clear();
+    Find<QPushButton>("Button41")->click();
+    Settle();
+  }
+
+  QStringList ListLines() {
+    QStringList lines;
+    auto* list = Find<QListWidget>("ListBox1");
+    for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
+    return lines;
+  }
+  // First attempts of the block read, "9600/0/3" (baud/parity/address).
+  std::vector<std::string> Probes() {
+    std::vector<std::string> probes;
+    for (const sim::JournalEntry& entry : bus_.journal()) {
+      if (entry.start != kMeasuredBlockStart) continue;
+      probes.push_back(std::to_string(entry.line.baud) + "/" +
+                       std::to_string(static_cast<int>(entry.line.parity)) + "/" +
+                       std::to_string(entry.address));
+    }
+    return probes;
+  }
+  std::vector<std::string> SearchBoxes() {
+    std::vector<std::string> texts;
+    for (const RecordedBox& box : dialogs_.boxes()) {
+      if (box.caption == kSearchCaption) {
+        EXPECT_EQ(box.icon, BoxIcon::kInformation);
+        texts.push_back(box.text);
+      }
+    }
+    return texts;
+  }
+  // The port the program holds now, as the line sees it.
+  void ExpectPortAtOperatorLine() {
+    sim::InProcessPort* port = ports_.ports().last_opened();
+    ASSERT_NE(port, nullptr);
+    EXPECT_EQ(port->config().baud, 19200u);
+    EXPECT_EQ(port->config().parity, Parity::kEven);
+    EXPECT_EQ(context_.link.line().network_address, 9);
+    EXPECT_EQ(context_.link.line().baud_code, 7);
+    EXPECT_EQ(context_.link.line().parity_code, 2);
+  }
+
+  std::function<void()> during_search_;
+};
+
+TEST_F(SearchWindowTest, StartSearchesWhatTheControlsSayAndListsWhatAnswered) {
+  bus_.AddInstrument({5, 19200, Parity::kEven});
+  bus_.AddInstrument({3, 9600, Parity::kNone});
+  bus_.AddInstrument({4, 38400, Parity::kNone});  // no rate ticked: 38400 is not searched
+  // The instrument the operator talks to (19200, even, 9) is in the range too.
+  StartOnSearchPage();
+  // No rate, none and even parity, the range given backwards.
+  Tick({"CheckBox31", "CheckBox33"});
+  Choose("ComboBox22", 10);
+  Choose("ComboBox23", 3);
+
+  PressStart();
+
+  EXPECT_EQ(ListLines(), (QStringList{"Скорость 9600  без парит. Сет. номер 3",
+                                      "Скорость 19200  чет. пар. Сет. номер 5",
+                                      "Скорость 19200  чет. пар. Сет. номер 9"}));
+  EXPECT_EQ(SearchBoxes(), std::vector<std::string>{kSearchCompletedText});
+  EXPECT_EQ(dialogs_.boxes().size(), 1u);
+  // What was searched is shown: 9600 and 19200 ticked, the range turned round.
+  for (int number = 23; number <= 30; ++number) {
+    const std::string name = "CheckBox" + std::to_string(number);
+    EXPECT_EQ(Find<QCheckBox>(name.c_str())->isChecked(), number == 26 || number == 27) << name;
+  }
+  EXPECT_EQ(Find<QComboBox>("ComboBox22")->currentIndex(), 3);
+  EXPECT_EQ(Find<QComboBox>("ComboBox23")->currentIndex(), 10);
+  const std::vector<std::string> probes = Probes();
+  ASSERT_EQ(probes.size(), 2u * 8 * 2);
+  EXPECT_EQ(probes.front(), "9600/0/3");
+  EXPECT_EQ(probes[1], "9600/2/3");
+  EXPECT_EQ(probes.back(), "19200/2/10");
+  EXPECT_EQ(Find<QLabel>("Panel38")->text(), QString());
+  EXPECT_EQ(Find<QProgressBar>(kSearchProgressName)->format(), QString());
+  EXPECT_TRUE(Find<QPushButton>("Button41")->isEnabled());
+  ExpectPortAtOperatorLine();
+  // The settings go with the profile.
+  EXPECT_EQ(context_.profile.search.beg, 3);
+  EXPECT_EQ(context_.profile.search.end, 10);
+}
+
+TEST_F(SearchWindowTest, AClickOnAFoundLineSwitchesTheLinkAndAClickBelowTheListDoesNothing) {
+  bus_.AddInstrument({2, 9600, Parity::kOdd});
+  StartOnSearchPage();
+  Tick({"CheckBox26", "CheckBox32"});
+  Choose("ComboBox22", 1);
+  Choose("ComboBox23", 3);
+  PressStart();
+  ASSERT_EQ(ListLines(), QStringList{"Скорость 9600  нечёт. пар. Сет. номер 2"});
+
+  auto* list = Find<QListWidget>("ListBox1");
+  const QRect line = list->visualItemRect(list->item(0));
+  const size_t opens = ports_.opened().size();
+  // Below the last line: no entry, nothing happens.
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                    line.center() + QPoint(0, 4 * line.height()));
+  Settle();
+  EXPECT_EQ(ports_.opened().size(), opens);
+  ExpectPortAtOperatorLine();
+
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, line.center());
+  Settle();
+  EXPECT_EQ(ports_.opened().size(), opens + 1);
+  EXPECT_EQ(Find<QComboBox>("ComboBox39")->currentText(), QStringLiteral("9600"));
+  EXPECT_EQ(Find<QComboBox>("ComboBox55")->currentIndex(), 2);
+  EXPECT_EQ(Find<QComboBox>("ComboBox15")->currentIndex(), 2);
+  EXPECT_EQ(Find<QComboBox>("ComboBox40")->currentIndex(), 1);
+
+  // The operator's next read goes to that instrument on its line.
+  bus_.ClearJournal();
+  dialogs_.Clear();
+  Find<QPushButton>("Button3")->click();
+  Settle();
+  ASSERT_FALSE(bus_.journal().empty());
+  const sim::JournalEntry& read = bus_.journal().front();
+  EXPECT_EQ(read.start, kMeasuredBlockStart);
+  EXPECT_EQ(read.line.baud, 9600u);
+  EXPECT_EQ(read.line.parity, Parity::kOdd);
+  EXPECT_EQ(read.address, 2);
+  EXPECT_EQ(read.instrument, 1);
+  EXPECT_EQ(read.outcome, sim::Outcome::kAnswered);
+}
+
+// An acceptance script checks the list line by line.
+TEST_F(SearchWindowTest, AScriptSearchesAndChecksTheListLines) {
+  bus_.AddInstrument({2, 9600, Parity::kOdd});
+  StartOnSearchPage();
+  auto run = [this](const std::string& text, std::string* output) {
+    std::istringstream script(text);
+    std::ostringstream out;
+    ScriptRunner runner(window_.get(), dialogs_, out);
+    runner.SetGate(&gate_);
+    const int code = runner.Run(script);
+    *output = out.str();
+    return code;
+  };
+  std::string output;
+  EXPECT_EQ(run("check CheckBox26 on\ncheck CheckBox32 on\nselect ComboBox22 1\n"
+                "select ComboBox23 2\nclick Button41\n"
+                "expect-box \"Процедура поиска завершена.\" \"Ход поиска\"\n"
+                "expect-count ListBox1 1\n"
+                "expect-item ListBox1 0 \"Скорость 9600  нечёт. пар. Сет. номер 2\"\n",
+                &output),
+            ScriptRunner::kExitOk)
+      << output;
+  EXPECT_EQ(run("expect-item ListBox1 0 \"Скорость 9600  нечёт. пар. Сет. номер 3\"\n", &output),
+            ScriptRunner::kExitFailed)
+      << output;
+  EXPECT_EQ(run("expect-item ListBox1 1 x\n", &output), ScriptRunner::kExitFailed) << output;
+  EXPECT_EQ(run("expect-count ListBox1 2\n", &output), ScriptRunner::kExitFailed) << output;
+}
+
+TEST_F(SearchWindowTest, StartIsOffWhileASearchRunsAndASecondPressStartsNothing) {
+  StartOnSearchPage();
+  Tick({"CheckBox27", "CheckBox31"});
+  Choose("ComboBox22", 1);
+  Choose("ComboBox23", 2);
+  auto* start = Find<QPushButton>("Button41");
+  SearchController* controller = SearchController::Of(window_.get());
+  ASSERT_NE(controller, nullptr);
+  bool pressed = false;
+  QString progress;
+  during_search_ = [&] {
+    if (pressed || !controller->search().running()) return;
+    pressed = true;
+    EXPECT_FALSE(start->isEnabled());
+    progress = Find<QProgressBar>(kSearchProgressName)->format();
+    start->click();               // the disabled button
+    controller->Button41Click();  // a press that got through anyway
+    EXPECT_FALSE(start->isEnabled());
+  };
+
+  PressStart();
+
+  EXPECT_TRUE(pressed);
+  EXPECT_TRUE(progress.startsWith(QStringLiteral("Проба 1 из 2, осталось около ")))
+      << progress.toStdString();
+  EXPECT_EQ(SearchBoxes(), std::vector<std::string>{kSearchCompletedText});
+  EXPECT_EQ(Probes(), (std::vector<std::string>{"19200/0/1", "19200/0/2"}));
+  EXPECT_TRUE(start->isEnabled());
+  EXPECT_FALSE(gate_.Busy());
+}
+
+TEST_F(SearchWindowTest, TheStopButtonEndsTheSearchAfterTheProbeInProgress) {
+  bus_.AddInstrument({2, 19200, Parity::kNone});
+  StartOnSearchPage();
+  Tick({"CheckBox27", "CheckBox31"});
+  Choose("ComboBox22", 1);
+  Choose("ComboBox23", 8);
+  bool stopped = false;
+  during_search_ = [&] {
+    if (!stopped && context_.link.InTransaction() && context_.link.line().network_address == 4) {
+      stopped = true;
+      Find<QPushButton>("Button42")->click();
+    }
+  };
+
+  PressStart();
+
+  EXPECT_TRUE(stopped);
+  EXPECT_EQ(Probes(),
+            (std::vector<std::string>{"19200/0/1", "19200/0/2", "19200/0/3", "19200/0/4"}));
+  EXPECT_EQ(bus_.journal().back().start, kStandardFlowStart);  // the probe ran to its end
+  EXPECT_EQ(SearchBoxes(), std::vector<std::string>{kSearchStoppedText});
+  EXPECT_EQ(ListLines(), QStringList{"Скорость 19200  без парит. Сет. номер 2"});
+  ExpectPortAtOperatorLine();
+  EXPECT_EQ(Find<QLabel>("Panel38")->text(), QString());
+}
+
+TEST_F(SearchWindowTest, APortThatCannotBeOpenedShowsOneBoxAndEndsTheSearch) {
+  ports_.ports().Detach(1);
+  StartOnSearchPage();
+  Tick({"CheckBox26", "CheckBox27", "CheckBox31", "CheckBox32", "CheckBox33"});
+  Choose("ComboBox22", 1);
+  Choose("ComboBox23", 5);
+
+  PressStart();
+
+  ASSERT_EQ(dialogs_.boxes().size(), 2u);
+  EXPECT_EQ(dialogs_.boxes()[0].text, kTextPortError);
+  EXPECT_EQ(dialogs_.boxes()[1].text, kSearchStoppedText);
+  EXPECT_TRUE(bus_.journal().empty());
+  EXPECT_EQ(context_.link.line().baud_code, 7);
+  EXPECT_EQ(context_.link.line().parity_code, 2);
+  EXPECT_EQ(context_.link.line().network_address, 9);
+  EXPECT_TRUE(Find<QPushButton>("Button41")->isEnabled());
+}
+
+TEST_F(SearchWindowTest, ClosingTheWindowEndsTheSearchFirstAndSavesTheProfileAfterIt) {
+  StartOnSearchPage();
+  Tick({"CheckBox27", "CheckBox31"});
+  Choose("ComboBox22", 1);
+  Choose("ComboBox23", 6);
+  bool close_refused = false;
+  during_search_ = [&] {
+    if (!close_refused && context_.link.line().network_address == 2) {
+      close_refused = !window_->close();
+    }
+  };
+  // What the line was when the profile was written.
+  int closings = 0;
+  LineParameters line_at_close;
+  bool searching_at_close = true;
+  QObject::connect(window_.get(), &MainWindow::closing, [&] {
+    ++closings;
+    line_at_close = context_.link.line();
+    searching_at_close = SearchController::Of(window_.get())->Busy();
+  });
+
+  PressStart();
+  Settle();
+
+  EXPECT_TRUE(close_refused);
+  EXPECT_EQ(Probes(), (std::vector<std::string>{"19200/0/1", "19200/0/2"}));
+  EXPECT_TRUE(SearchBoxes().empty());
+  EXPECT_EQ(closings, 1);
+  EXPECT_FALSE(searching_at_close);
+  EXPECT_EQ(line_at_close.baud_code, 7);
+  EXPECT_EQ(line_at_close.parity_code, 2);
+  EXPECT_EQ(line_at_close.network_address, 9);
+  EXPECT_FALSE(window_->isVisible());
+  ExpectPortAtOperatorLine();
+  IniFile profile(dir_.File("recent.prf"));
+  EXPECT_EQ(profile.ReadInteger("Seach", "end", -1), 6);
+  EXPECT_EQ(profile.ReadInteger("Seach", "19200", -1), 1);
+  EXPECT_EQ(profile.ReadInteger("Seach", "9600", -1), 0);
+}
+
+TEST_F(SearchWindowTest, ThePageShowsTheProfilesSettingsWhenTheWindowComesUp) {
+  WriteText(dir_.File("recent.prf"),
+            "[Seach]\n1200=1\n2400=0\n4800=0\n9600=0\n19200=0\n38400=1\n57600=0\n115200=0\n"
+            "beg=4\nend=12\nparity_non=0\nparity_odd=1\nparity_ev=0\n");
+  StartOnSearchPage();
+  EXPECT_TRUE(Find<QCheckBox>("CheckBox23")->isChecked());
+  EXPECT_FALSE(Find<QCheckBox>("CheckBox27")->isChecked());
+  EXPECT_TRUE(Find<QCheckBox>("CheckBox28")->isChecked());
+  EXPECT_FALSE(Find<QCheckBox>("CheckBox31")->isChecked());
+  EXPECT_TRUE(Find<QCheckBox>("CheckBox32")->isChecked());
+  EXPECT_EQ(Find<QComboBox>("ComboBox22")->currentIndex(), 4);
+  EXPECT_EQ(Find<QComboBox>("ComboBox23")->currentIndex(), 12);
+}
+
+}  // namespace
+}  // namespace qmx::test
