@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "blocks/compatibility.h"
 #include "blocks/device_commands.h"
+#include "blocks/exchange_parameters.h"
 #include "blocks/measurement_settings.h"
 #include "blocks/output_settings.h"
 
@@ -28,6 +30,7 @@ std::span<const Block* const> AllBlocks() {
     Append(all, MeasurementBlocks());
     Append(all, OutputBlocks());
     Append(all, DeviceCommandBlocks());
+    Append(all, ExchangeBlocks());
     return all;
   }();
   return blocks;
@@ -39,6 +42,8 @@ std::span<const ButtonHandler> BlockButtons() {
     Append(all, MeasurementButtons());
     Append(all, OutputButtons());
     Append(all, DeviceCommandButtons());
+    Append(all, ExchangeButtons());
+    Append(all, CompatibilityButtons());
     return all;
   }();
   return buttons;
@@ -51,11 +56,24 @@ std::vector<ControlInfo> BlockControlList() {
                                    [&](const ControlInfo& s) { return s.name == info.name; });
     if (!known) list.push_back(info);
   };
+  // Controls named here first: their kind is not the one a row would give.
+  for (const ControlInfo& info : MeasurementUnboundControls()) add(info);
+  for (const ControlInfo& info : ExchangeUnboundControls()) add(info);
+  for (const ControlInfo& info : CompatibilityControls()) add(info);
   for (const Block* block : AllBlocks()) {
     for (const ControlRow& row : block->rows) add({row.control, KindOf(row), row.items});
   }
-  for (const ControlInfo& info : MeasurementUnboundControls()) add(info);
   return list;
+}
+
+std::span<const ControlTwin> BlockTwins() {
+  static const std::vector<ControlTwin> twins = [] {
+    std::vector<ControlTwin> all;
+    Append(all, MeasurementTwins());
+    Append(all, ExchangeTwins());
+    return all;
+  }();
+  return twins;
 }
 
 void FillBlockControls(Controls& controls, BlockValues& values) {

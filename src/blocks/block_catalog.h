@@ -15,6 +15,8 @@ namespace qmx {
 
 std::span<const Block* const> AllBlocks();
 std::span<const ButtonHandler> BlockButtons();
+// Pairs of controls the window keeps in step.
+std::span<const ControlTwin> BlockTwins();
 
 // Each control once, with its kind and, for lists, its items.
 std::vector<ControlInfo> BlockControlList();

@@ -3,9 +3,9 @@
 #include <map>
 
 #include "link/exchange_status.h"
+#include "operator/operation_report.h"
 #include "registers/encoding.h"
 #include "registers/input_parsing.h"
-#include "operator/operation_report.h"
 #include "registers/value_formats.h"
 
 namespace qmx {
@@ -132,8 +132,20 @@ void SetFloat(BlockValues& values, const Field& field, float value) {
   if (auto* ref = std::get_if<FloatRef>(&field.slot)) (*ref)(values) = value;
 }
 
-std::string TextOf(BlockValues& values, const Field& field, const ControlRow& row) {
+// The 32-bit number of a long row: the word at `row.reg` is the upper one.
+uint32_t LongOf(BlockValues& values, const Block& block, const Field& field,
+                const ControlRow& row) {
+  const auto low_reg = static_cast<uint16_t>(row.reg + 1);
+  const Field* low = FieldAt(block, low_reg);
+  const uint32_t low_word = low != nullptr ? WordOf(values, *low, low_reg) : 0;
+  return static_cast<uint32_t>(WordOf(values, field, row.reg)) << 16 | low_word;
+}
+
+std::string TextOf(BlockValues& values, const Block& block, const Field& field,
+                   const ControlRow& row) {
   switch (row.form) {
+    case TextForm::kLongHighFirst:
+      return std::to_string(LongOf(values, block, field, row));
     case TextForm::kDecimal:
       return std::to_string(WordOf(values, field, row.reg));
     case TextForm::kFloatStandard:
@@ -146,7 +158,8 @@ std::string TextOf(BlockValues& values, const Field& field, const ControlRow& ro
   return {};
 }
 
-void FillRow(Controls& controls, BlockValues& values, const Field& field, const ControlRow& row) {
+void FillRow(Controls& controls, BlockValues& values, const Block& block, const Field& field,
+             const ControlRow& row) {
   switch (row.show) {
     case Show::kNone:
       break;
@@ -159,17 +172,19 @@ void FillRow(Controls& controls, BlockValues& values, const Field& field, const 
       }
       break;
     }
-    case Show::kChecked:
-      controls.SetChecked(row.control, WordOf(values, field, row.reg) == 1);
+    case Show::kChecked: {
+      const uint16_t value = WordOf(values, field, row.reg);
+      controls.SetChecked(row.control, value >= row.checked_low && value <= row.checked_high);
       break;
+    }
     case Show::kText:
-      controls.SetText(row.control, TextOf(values, field, row));
+      controls.SetText(row.control, TextOf(values, block, field, row));
       break;
   }
 }
 
 // False after the input-error boxes.
-bool TakeRow(BlockContext& ctx, const Field& field, const ControlRow& row) {
+bool TakeRow(BlockContext& ctx, const Block& block, const Field& field, const ControlRow& row) {
   Controls& controls = ctx.controls;
   BlockValues& values = ctx.values;
   switch (row.take) {
@@ -177,6 +192,7 @@ bool TakeRow(BlockContext& ctx, const Field& field, const ControlRow& row) {
       return true;
     case Take::kItemIndex: {
       const int index = controls.ItemIndex(row.control);
+      if (index < 0 && row.selection_required) break;
       SetWord(values, field, row.reg,
               index >= 0 ? static_cast<uint16_t>(index + row.index_offset) : row.no_selection);
       return true;
@@ -199,6 +215,15 @@ bool TakeRow(BlockContext& ctx, const Field& field, const ControlRow& row) {
                             : bits >= 65536u                ? uint16_t{65535}
                                                             : static_cast<uint16_t>(bits);
       SetWord(values, field, row.reg, word);
+      return true;
+    }
+    case Take::kUnsignedLongHighFirst: {
+      const std::optional<uint32_t> value = ParseUnsignedDecimal(controls.Text(row.control));
+      const auto low_reg = static_cast<uint16_t>(row.reg + 1);
+      const Field* low = FieldAt(block, low_reg);
+      if (!value || low == nullptr) break;
+      SetWord(values, field, row.reg, static_cast<uint16_t>(*value >> 16));
+      SetWord(values, *low, low_reg, static_cast<uint16_t>(*value & 0xFFFFu));
       return true;
     }
   }
@@ -282,6 +307,7 @@ ExchangeResult ReadBlock(BlockContext& ctx, const BlockOperation& operation, Sta
 ExchangeResult WriteBlock(BlockContext& ctx, const BlockOperation& operation, StatusRule rule,
                           bool examine) {
   RegisterImage image;
+  if (operation.stage != nullptr) operation.stage(ctx.values);
   for (const Block* block : operation.blocks) Encode(ctx.values, *block, image);
   std::vector<uint16_t> words;
   for (const Transaction& t : operation.transactions) {
@@ -297,8 +323,35 @@ ExchangeResult WriteBlock(BlockContext& ctx, const BlockOperation& operation, St
 
 void FillBlock(Controls& controls, BlockValues& values, const Block& block) {
   for (const ControlRow& row : block.rows) {
-    if (const Field* field = FieldAt(block, row.reg)) FillRow(controls, values, *field, row);
+    if (const Field* field = FieldAt(block, row.reg)) FillRow(controls, values, block, *field, row);
   }
+}
+
+bool CollectRow(BlockContext& ctx, const Block& block, std::string_view control) {
+  for (const ControlRow& row : block.rows) {
+    if (row.control != control || row.take == Take::kNone) continue;
+    const Field* field = FieldAt(block, row.reg);
+    return field == nullptr || TakeRow(ctx, block, *field, row);
+  }
+  return true;
+}
+
+void ShowBusyPanel(Controls& controls, std::string_view panel, std::string_view text) {
+  controls.SetText(panel, text);
+  controls.SetVisible(panel, true);
+  controls.Repaint();
+}
+
+void HideBusyPanel(Controls& controls, std::string_view panel) {
+  controls.SetVisible(panel, false);
+  controls.Repaint();
+}
+
+bool ReopenPort(BlockContext& ctx) {
+  if (ctx.port_switch != nullptr) return ctx.port_switch->Reopen();
+  if (ctx.link.OpenCurrentPort(1).ok) return true;
+  ctx.dialogs.PortError();
+  return false;
 }
 
 bool CollectBlocks(BlockContext& ctx, std::span<const BlockOperation* const> operations) {
@@ -308,7 +361,7 @@ bool CollectBlocks(BlockContext& ctx, std::span<const BlockOperation* const> ope
         // A value the operation does not send stays as staged.
         if (row.take == Take::kNone || !Covers(operation->transactions, row.reg)) continue;
         const Field* field = FieldAt(*block, row.reg);
-        if (field != nullptr && !TakeRow(ctx, *field, row)) return false;
+        if (field != nullptr && !TakeRow(ctx, *block, *field, row)) return false;
       }
     }
   }
@@ -321,15 +374,21 @@ BlockOutcome RunRead(BlockContext& ctx, const ReadProcedure& procedure) {
     if (ExchangeFailed(result, procedure.rule)) return ReportFailure(ctx, result);
   }
   for (const Block* block : procedure.fills) FillBlock(ctx.controls, ctx.values, *block);
+  if (procedure.after_fill != nullptr) procedure.after_fill(ctx);
   if (!procedure.success.empty()) ctx.dialogs.Result(procedure.success);
   return BlockOutcome::kDone;
 }
 
 BlockOutcome RunGuardedWrite(BlockContext& ctx, const GuardedWrite& write) {
   const auto collect = [&] {
-    return CollectBlocks(ctx, write.collect_order.empty() ? write.writes : write.collect_order);
+    if (write.collect != nullptr) return write.collect(ctx);
+    return CollectBlocks(ctx, write.collect_order.empty() ? write.writes : write.collect_order)
+               ? BlockOutcome::kDone
+               : BlockOutcome::kInputError;
   };
-  if (write.collect_at == CollectPoint::kFirst && !collect()) return BlockOutcome::kInputError;
+  if (write.collect_at == CollectPoint::kFirst) {
+    if (const BlockOutcome outcome = collect(); outcome != BlockOutcome::kDone) return outcome;
+  }
 
   if (write.read_state_word) {
     const ExchangeResult result = ReadStateWord(ctx, write.rule);
@@ -341,32 +400,64 @@ BlockOutcome RunGuardedWrite(BlockContext& ctx, const GuardedWrite& write) {
       return BlockOutcome::kCancelled;
     }
   }
-  if (write.collect_at == CollectPoint::kAfterProtectionQuestion && !collect()) {
-    return BlockOutcome::kInputError;
+  if (write.collect_at == CollectPoint::kAfterProtectionQuestion) {
+    if (const BlockOutcome outcome = collect(); outcome != BlockOutcome::kDone) return outcome;
   }
   if (!ctx.dialogs.Question(write.confirmation)) return BlockOutcome::kCancelled;
 
+  // From here on every end hides the busy panel first.
+  const bool busy = !write.busy_panel.empty();
+  if (busy) ShowBusyPanel(ctx.controls, write.busy_panel, write.busy_text);
+  const auto end = [&](BlockOutcome outcome) {
+    if (busy) HideBusyPanel(ctx.controls, write.busy_panel);
+    return outcome;
+  };
+  const auto fail = [&](const ExchangeResult& result) {
+    if (busy) HideBusyPanel(ctx.controls, write.busy_panel);
+    return ReportFailure(ctx, result);
+  };
+
+  if (write.before_unlock != nullptr) {
+    ExchangeResult failed;
+    const BlockOutcome outcome = write.before_unlock(ctx, failed);
+    if (outcome == BlockOutcome::kFailed) return fail(failed);
+    if (outcome != BlockOutcome::kDone) return end(outcome);
+  }
+
   const ExchangeResult unlock = WriteLockRegisters(ctx, write.unlock, 1, write.rule);
   if (ExchangeFailed(unlock, write.rule)) {
-    const BlockOutcome outcome = ReportFailure(ctx, unlock);
+    const BlockOutcome outcome = fail(unlock);
     CloseLockAfterFailure(ctx, write);
     return outcome;
   }
-  if (write.collect_at == CollectPoint::kAfterUnlock && !collect()) {
-    CloseLockAfterFailure(ctx, write);
-    return BlockOutcome::kInputError;
+  if (write.collect_at == CollectPoint::kAfterUnlock) {
+    if (const BlockOutcome outcome = collect(); outcome != BlockOutcome::kDone) {
+      CloseLockAfterFailure(ctx, write);
+      return end(outcome);
+    }
   }
   for (const BlockOperation* operation : write.writes) {
     const ExchangeResult result = WriteBlock(ctx, *operation, write.rule, write.examine_writes);
     if (ExchangeFailed(result, write.rule)) {
-      const BlockOutcome outcome = ReportFailure(ctx, result);
+      const BlockOutcome outcome = fail(result);
       CloseLockAfterFailure(ctx, write);
       return outcome;
     }
   }
-  // Not examined: the block is written whatever the lock answers.
-  if (write.lock_after) WriteLockRegisters(ctx, kLockWrite, 0, write.rule);
+  if (write.after_writes != nullptr) {
+    if (const BlockOutcome outcome = write.after_writes(ctx); outcome != BlockOutcome::kDone) {
+      CloseLockAfterFailure(ctx, write);
+      return end(outcome);
+    }
+  }
+  if (write.lock_after) {
+    const ExchangeResult lock = WriteLockRegisters(ctx, kLockWrite, 0, write.rule);
+    // Otherwise not examined: the block is written whatever the lock answers.
+    if (write.examine_lock && ExchangeFailed(lock, write.rule)) return fail(lock);
+  }
+  end(BlockOutcome::kDone);
   if (!write.success.empty()) ctx.dialogs.Result(write.success);
+  if (write.after_success != nullptr) write.after_success(ctx);
   return BlockOutcome::kDone;
 }
 

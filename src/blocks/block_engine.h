@@ -17,6 +17,9 @@
 // The variants of a handler (where it collects, whether it reads the state
 // word or locks afterwards, how it unlocks) are fields of its GuardedWrite.
 //
+// A write that shows a busy panel (the page's "Идет запись ..." text) shows
+// it after the confirmation and hides it at every end that follows.
+//
 // Once the unlock has gone out, a handler that stops on a failure still
 // closes the lock with one quiet lock write (its outcome is neither examined
 // nor shown), so that a failed write does not leave the instrument writable
@@ -32,12 +35,26 @@
 #include <variant>
 #include <vector>
 
-#include "link/link.h"
 #include "blocks/block_values.h"
+#include "link/link.h"
 #include "operator/controls.h"
 #include "operator/dialogs.h"
 
 namespace qmx {
+
+// What a handler works with; the window builds one per click.
+// How a handler moves the program's own port to other line parameters: the
+// window re-opens the port and lets its link controls follow.  Without one
+// the port is re-opened as it is and no control changes.
+class PortSwitch {
+ public:
+  virtual ~PortSwitch() = default;
+  // Opens the port with the link's line parameters; false (after the port
+  // error box) when it cannot be opened.
+  virtual bool Reopen() = 0;
+  // The link controls show the line parameters now in force.
+  virtual void ShowLine() = 0;
+};
 
 // What a handler works with; the window builds one per click.
 struct BlockContext {
@@ -45,7 +62,12 @@ struct BlockContext {
   Dialogs& dialogs;
   Controls& controls;
   BlockValues& values;
+  PortSwitch* port_switch = nullptr;
 };
+
+// Re-opens the port through the context's PortSwitch (or directly, with the
+// port error box on failure).
+bool ReopenPort(BlockContext& ctx);
 
 // --- fields: where a block's values sit ---------------------------------------
 
@@ -98,7 +120,14 @@ enum class Show {
   kText,     // the value in `form`
 };
 
-enum class TextForm { kDecimal, kFloatStandard, kFloatShort, kDouble };
+enum class TextForm {
+  kDecimal,
+  kFloatStandard,
+  kFloatShort,
+  kDouble,
+  // Two word fields, `reg` the upper word: the 32-bit number in decimal.
+  kLongHighFirst,
+};
 
 enum class Take {
   kNone,
@@ -107,17 +136,25 @@ enum class Take {
   kFloat,             // ParseFloat
   kIntegerLow16,      // ParseInteger, the low 16 bits sent
   kIntegerSaturated,  // ParseInteger; 65535 for anything not below 65536 as unsigned
+  // ParseUnsignedDecimal into two word fields, `reg` the upper word.
+  kUnsignedLongHighFirst,
 };
 
 struct ControlRow {
   std::string_view control = {};
   uint16_t reg = 0;  // the first register of the value; inside a field of the block
   Show show = Show::kNone;
+  // kChecked: checked when the value lies in [checked_low, checked_high].
+  uint16_t checked_low = 1;
+  uint16_t checked_high = 1;
   TextForm form = TextForm::kDecimal;
   const std::vector<std::string>* items = nullptr;  // list controls: their items
   int index_offset = 0;
   Take take = Take::kNone;
   uint16_t no_selection = 0xFFFF;
+  // kItemIndex: a list without a selection is an input error (`failure`)
+  // instead of sending no_selection.
+  bool selection_required = false;
   std::string_view failure = {};  // input-error text when the text does not convert
 };
 
@@ -149,6 +186,8 @@ struct Transaction {
 struct BlockOperation {
   std::span<const Transaction> transactions = {};
   std::span<const Block* const> blocks = {};
+  // Writes: stages the values to send right before they are encoded.
+  void (*stage)(BlockValues&) = nullptr;
 };
 
 // How a status is judged.  Most operations count a success that needed a
@@ -176,6 +215,8 @@ struct ReadProcedure {
   std::span<const Block* const> fills = {};           // after all reads succeeded
   std::string_view success = {};                      // "" = no box
   StatusRule rule = StatusRule::kAnyBitFails;
+  // Shows what the rows cannot (texts of their own form), before the box.
+  void (*after_fill)(BlockContext&) = nullptr;
 };
 
 enum class CollectPoint { kFirst, kAfterProtectionQuestion, kAfterUnlock };
@@ -203,6 +244,25 @@ struct GuardedWrite {
   // False: the answers of the block writes are not looked at (the restart).
   bool examine_writes = true;
   StatusRule rule = StatusRule::kAnyBitFails;
+  // Shown from the confirmation to the end: the panel's name and its text.
+  std::string_view busy_panel = {};
+  std::string_view busy_text = {};
+
+  // Hooks for handlers with a rule no table expresses.  Each returns kDone
+  // to go on; anything else ends the handler with that outcome.
+  // In place of collecting the rows of `writes`, at `collect_at`.
+  BlockOutcome (*collect)(BlockContext&) = nullptr;
+  // After the confirmation, before the unlock.  kFailed with `failed` set:
+  // the engine reports that exchange.
+  BlockOutcome (*before_unlock)(BlockContext&, ExchangeResult& failed) = nullptr;
+  // After the block writes, before the lock (which it may move to other
+  // line parameters).  A kFailed has been reported by the hook.
+  BlockOutcome (*after_writes)(BlockContext&) = nullptr;
+  // True: a lock that fails is reported and there is no success box (the
+  // lock goes out over line parameters the instrument has just switched to).
+  bool examine_lock = false;
+  // After the success box.
+  void (*after_success)(BlockContext&) = nullptr;
 };
 
 BlockOutcome RunRead(BlockContext& ctx, const ReadProcedure& procedure);
@@ -215,11 +275,23 @@ ExchangeResult WriteBlock(BlockContext& ctx, const BlockOperation& operation, St
 void FillBlock(Controls& controls, BlockValues& values, const Block& block);
 // False after the two input-error boxes of the first row that did not convert.
 bool CollectBlocks(BlockContext& ctx, std::span<const BlockOperation* const> operations);
+// The row of `block` for `control` alone; false after its input-error boxes.
+bool CollectRow(BlockContext& ctx, const Block& block, std::string_view control);
+// A busy panel on screen before a long exchange, and gone after it.
+void ShowBusyPanel(Controls& controls, std::string_view panel, std::string_view text);
+void HideBusyPanel(Controls& controls, std::string_view panel);
 
 // A button of a page and its handler.
 struct ButtonHandler {
   std::string_view button = {};
   BlockOutcome (*run)(BlockContext&) = nullptr;
+};
+
+// Two controls that show the same value in two places: a change of either
+// selects the same item in the other.
+struct ControlTwin {
+  std::string_view first = {};
+  std::string_view second = {};
 };
 
 // A control the window must create for the blocks.

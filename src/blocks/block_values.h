@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <string>
 
+#include "storage/link_settings.h"
 #include "storage/profile.h"
 
 namespace qmx {
@@ -38,8 +39,25 @@ struct ModuleParameterValues {
   std::array<uint16_t, kCount> words{};
 };
 
+// The exchange block's own state beside the staged settings.
+struct ExchangeState {
+  // 1032-1034 as the last exchange write sent them: the port follows these,
+  // not what the lists show by the time the answer is in.
+  std::array<uint16_t, 3> sent{};
+  uint16_t init_flag = 0;                    // 1048 as last read
+  std::array<uint16_t, 3> identity_check{};  // 1152-1154 as last read
+  // "Записать все на закладке" asks before writing settings the program has
+  // never read, and before writing a configuration never read from the
+  // instrument.  Which handlers set and clear them is the exchange block's.
+  bool settings_never_read = true;
+  bool configuration_read_once = false;
+  // The compatibility page's reference values have not been read.
+  bool compatibility_not_read = true;
+};
+
 struct BlockValues {
-  explicit BlockValues(ProfileValues& profile_values) : profile(profile_values) {}
+  BlockValues(ProfileValues& profile_values, LinkSettings& link_settings)
+      : profile(profile_values), link(link_settings) {}
   BlockValues(const BlockValues&) = delete;
   BlockValues& operator=(const BlockValues&) = delete;
 
@@ -47,6 +65,11 @@ struct BlockValues {
   // profile.measurement; output type, frequency and pulse output (1792,
   // 1793, 1808-1812, 1824-1825, 1827, 1828) in profile.outputs.
   ProfileValues& profile;
+  // The exchange settings proposed for the instrument (1032-1034), its byte
+  // gap (1051) and reply delay: the link's settings, which the settings
+  // files and the profile keep.
+  LinkSettings& link;
+  ExchangeState exchange;
 
   CutOffValues cut_off;
   ModuleParameterValues module_parameters;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "blocks/module_parameters.h"
+#include "registers/value_formats.h"
 
 namespace qmx {
 namespace {
@@ -12,16 +13,7 @@ const std::vector<std::string> kVolumeUnitItems = {"метры куб.", "лит
 const std::vector<std::string> kDisplayedTotalItems = {
     "Суммарный объем", "Прямой объем", "Обратный объем", "Объем суммарный по модулю"};
 
-std::vector<std::string> NumberItems(unsigned first, unsigned last) {
-  std::vector<std::string> items;
-  for (unsigned n = first; n <= last; ++n) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%3u", n);
-    items.emplace_back(text);
-  }
-  return items;
-}
-const std::vector<std::string> kAveragingItems = NumberItems(0, 100);
+const std::vector<std::string> kAveragingItems = NumberListItems(0, 100, true);
 
 MeasurementValues& Measurement(BlockValues& v) {
   return v.profile.measurement;
@@ -59,6 +51,13 @@ const ControlRow kUnitsRows[] = {
      .items = &kAveragingItems,
      .take = Take::kItemIndex},
     {.control = "CheckBox6", .reg = 1874, .show = Show::kChecked, .take = Take::kChecked},
+    // The tab's twins of the page's lists: shown, never taken.
+    {.control = "ComboBox4", .reg = 1840, .show = Show::kItemIndex, .items = &kFlowUnitItems},
+    {.control = "ComboBox7", .reg = 1856, .show = Show::kItemIndex, .items = &kVolumeUnitItems},
+    {.control = "ComboBox35",
+     .reg = 1956,
+     .show = Show::kItemIndex,
+     .items = &kDisplayedTotalItems},
 };
 
 const Block kUnitsBlock{.name = "единицы и усреднение", .fields = kUnitsFields, .rows = kUnitsRows};
@@ -127,11 +126,12 @@ const ButtonHandler kButtons[] = {
 };
 
 const ControlInfo kUnboundControls[] = {
-    {"ComboBox4", ControlKind::kComboBox, &kFlowUnitItems},
-    {"ComboBox7", ControlKind::kComboBox, &kVolumeUnitItems},
-    {"ComboBox35", ControlKind::kComboBox, &kDisplayedTotalItems},
     {"Edit99", ControlKind::kEdit, nullptr},
 };
+
+// What the operator chooses on the tab is what the page's lists send.
+const ControlTwin kTwins[] = {
+    {"ComboBox4", "ComboBox41"}, {"ComboBox7", "ComboBox57"}, {"ComboBox35", "ComboBox56"}};
 
 }  // namespace
 
@@ -192,6 +192,9 @@ std::span<const ButtonHandler> MeasurementButtons() {
 }
 std::span<const ControlInfo> MeasurementUnboundControls() {
   return kUnboundControls;
+}
+std::span<const ControlTwin> MeasurementTwins() {
+  return kTwins;
 }
 
 }  // namespace qmx

@@ -18,9 +18,10 @@
 //     Label271    label  below "Гистерезис отсечки %"    1300-1301, "%-11.4f"
 //     Label273    label  below "Минимум отсечки %"       1304-1305
 //     Label275    label  below "Максимум отсечки %"      1302-1303
-//     ComboBox4 (FlowUnitItems()), ComboBox7 (VolumeUnitItems()),
-//     ComboBox35 (DisplayedTotalItems()) and Edit99 are laid out with their
-//     items but never set or read: both places use the page's lists.
+//     ComboBox4 (FlowUnitItems()), ComboBox7 (VolumeUnitItems()) and
+//     ComboBox35 (DisplayedTotalItems()) show 1840, 1856 and 1956 and are
+//     twins of the page's lists, which both places send; Edit99 is laid
+//     out and never set or read.
 #pragma once
 
 #include <span>
@@ -50,5 +51,6 @@ std::span<const Block* const> MeasurementBlocks();
 std::span<const ButtonHandler> MeasurementButtons();
 // Lists laid out with items but driven by no block.
 std::span<const ControlInfo> MeasurementUnboundControls();
+std::span<const ControlTwin> MeasurementTwins();
 
 }  // namespace qmx

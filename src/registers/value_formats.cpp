@@ -94,4 +94,14 @@ uint32_t ScanHex(std::string_view text) {
   return negative ? 0u - value : value;
 }
 
+std::vector<std::string> NumberListItems(unsigned first, unsigned last, bool padded) {
+  std::vector<std::string> items;
+  for (unsigned n = first; n <= last; ++n) {
+    char text[16];
+    std::snprintf(text, sizeof text, padded ? "%3u" : "%u", n);
+    items.emplace_back(text);
+  }
+  return items;
+}
+
 }  // namespace qmx

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qmx {
 
@@ -23,6 +24,10 @@ std::string FormatWordHexPrefixed(uint32_t value);       // "0x%04x", words in s
 std::string FormatWordHex(uint32_t value);               // "%04X", status words and codes
 std::string FormatWordHexPrefixedUpper(uint32_t value);  // "0x%04X", recalculation program
 std::string FormatLongDecimal(uint32_t value);           // "%u"
+
+// The items of a number list from `first` to `last`: "%3u" (addresses,
+// averaging) when `padded`, else "%u" (days, months, years).
+std::vector<std::string> NumberListItems(unsigned first, unsigned last, bool padded);
 
 // Upper-case hexadecimal without leading zeros; from five digits on, the last
 // four are set apart by " ' " so that long ADC codes stay readable:

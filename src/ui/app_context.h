@@ -6,12 +6,12 @@
 
 #include <string>
 
+#include "blocks/block_values.h"
+#include "blocks/measurement_handlers.h"
 #include "link/clock.h"
 #include "link/link.h"
 #include "link/serial_port.h"
-#include "blocks/block_values.h"
 #include "operator/dialogs.h"
-#include "blocks/measurement_handlers.h"
 #include "storage/profile.h"
 
 namespace qmx {
@@ -20,7 +20,9 @@ class ExchangeGate;
 
 struct AppContext {
   AppContext(PortProvider& port_provider, Clock& program_clock, Dialogs& operator_dialogs)
-      : ports(port_provider), clock(program_clock), dialogs(operator_dialogs),
+      : ports(port_provider),
+        clock(program_clock),
+        dialogs(operator_dialogs),
         link(port_provider, program_clock) {}
 
   PortProvider& ports;
@@ -30,7 +32,7 @@ struct AppContext {
   ProfileValues profile;
   // Staged records of the configuration blocks; the measurement and output
   // records are the profile's own values.
-  BlockValues blocks{profile};
+  BlockValues blocks{profile, link.settings()};
   // Measured values, module data and the exchange counters.
   MeasurementState measurement;
   // Cyclic polling of the measured values (Timer3) and of the module (Timer12).

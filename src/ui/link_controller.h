@@ -15,6 +15,8 @@
 #include <functional>
 #include <string>
 
+#include "link/line_text.h"
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -31,14 +33,6 @@ inline constexpr char kInitQuestion[] =
     "Текущие настройки связи будут изменены на значения для работы в режиме INIT.";
 inline constexpr char kBlinkDescription[] = "Команда на мигание.";
 inline constexpr uint16_t kBlinkRegister = 1046;
-
-// The line summary of Label7 and Label426: "COM3, 19200 , четный паритет ".
-// An unknown baud code gives no baud text.
-std::string LineSummaryText(uint16_t port_number, uint16_t baud_code, uint16_t parity_code);
-// The summary of the settings proposed for the instrument (Label426 after a
-// parity choice, Label208): "COM3, 19200 ,четный паритет ", with "?" for an
-// unknown baud code and no blank before the parity text.
-std::string ProposedLineSummaryText(uint16_t port_number, uint16_t baud_code, uint16_t parity_code);
 
 class LinkController final : public QObject {
   Q_OBJECT

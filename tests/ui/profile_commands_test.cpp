@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QTabWidget>
 #include <filesystem>
 
@@ -103,15 +104,28 @@ TEST_F(ProfileCommandsTest, SaveTakesTheByteGapsAndStopsOnAFailedPassport) {
   EXPECT_EQ(program_gap->currentText(), QStringLiteral("0"));
   EXPECT_TRUE(std::filesystem::exists(dir_.File("gaps.prf")));
 
-  int collected = 0;
-  startup_->profile_commands().SetPassportCollector([&] {
-    ++collected;
-    return false;
-  });
+  // A passport field of the exchange tab that does not convert stops the save.
+  Find<QLineEdit>("Edit100")->setText(QStringLiteral("12x"));
   dialogs_.AcceptFile(dir_.File("refused.prf"), 2);
+  const size_t before = dialogs_.box_count();
   window_->N3()->trigger();
-  EXPECT_EQ(collected, 1);
+  ASSERT_EQ(dialogs_.box_count(), before + 2);
+  EXPECT_EQ(dialogs_.boxes()[before].text,
+            "Вводимые данные заводского номера не получается представить целым числом.");
+  EXPECT_EQ(dialogs_.LastBox().text, "Запись данных не будет производиться.");
   EXPECT_FALSE(std::filesystem::exists(dir_.File("refused.prf")));
+
+  // A good one reaches the file's NEW_DAT section.
+  Find<QLineEdit>("Edit100")->setText(QStringLiteral("70000"));
+  Find<QLineEdit>("Edit87")->setText(QStringLiteral("12"));
+  Find<QComboBox>("ComboBox19")->setCurrentIndex(4);
+  dialogs_.AcceptFile(dir_.File("passport.prf"), 2);
+  window_->N3()->trigger();
+  IniFile saved(dir_.File("passport.prf"));
+  EXPECT_EQ(saved.ReadInteger("NEW_DAT", "NUM_HI", -1), 1);
+  EXPECT_EQ(saved.ReadInteger("NEW_DAT", "NUM_LO", -1), 4464);
+  EXPECT_EQ(saved.ReadInteger("NEW_DAT", "MODEL", -1), 12);
+  EXPECT_EQ(saved.ReadInteger("NEW_DAT", "YEAR_NEW", -1), 2021);
 }
 
 TEST_F(ProfileCommandsTest, LoadFillsTheWindowAndReachesRecentPrfOnlyAtClose) {

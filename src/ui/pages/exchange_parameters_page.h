@@ -1,6 +1,9 @@
-// The engineering page "Параметры обмена": the exchange settings proposed for the instrument
-// (network number, baud rate, parity, byte gaps), its passport, and the busy panel shown while
-// they are written.
+// The engineering page "Параметры обмена": the exchange settings proposed for
+// the instrument (network number, baud rate, parity, byte gaps), its passport
+// (model, factory number, versions, date of manufacture), and the busy panel
+// shown while they are written.  The buttons are the exchange block's; the
+// page keeps its parity boxes, the page's parity list and the factory-number
+// entry consistent.
 #pragma once
 
 #include <QWidget>
@@ -14,6 +17,9 @@ class ExchangeParametersPage final : public QWidget {
 
  public:
   explicit ExchangeParametersPage(AppContext& context, QWidget* parent = nullptr);
+
+ private:
+  AppContext& context_;
 };
 
 }  // namespace qmx

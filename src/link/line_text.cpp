@@ -1,0 +1,48 @@
+#include "link/line_text.h"
+
+#include <array>
+#include <string_view>
+
+namespace qmx {
+namespace {
+
+constexpr uint16_t kFirstBaudCode = 3;
+constexpr uint16_t kLastBaudCode = 10;
+
+constexpr std::array<std::string_view, 8> kBaudTexts = {"1200",  "2400",  "4800",  "9600",
+                                                        "19200", "38400", "57600", "115200"};
+
+bool IsListedBaud(uint16_t code) {
+  return code >= kFirstBaudCode && code <= kLastBaudCode;
+}
+
+std::string BaudText(uint16_t code, std::string_view unknown) {
+  if (!IsListedBaud(code)) return std::string(unknown);
+  return std::string(kBaudTexts[code - kFirstBaudCode]) + " ,";
+}
+
+std::string_view ParityText(uint16_t code) {
+  switch (code) {
+    case 1:
+      return "нечетный паритет ";
+    case 2:
+      return "четный паритет ";
+    default:
+      return "без паритета ";
+  }
+}
+
+}  // namespace
+
+std::string LineSummaryText(uint16_t port_number, uint16_t baud_code, uint16_t parity_code) {
+  return "COM" + std::to_string(port_number) + ", " + BaudText(baud_code, "") + " " +
+         std::string(ParityText(parity_code));
+}
+
+std::string ProposedLineSummaryText(uint16_t port_number, uint16_t baud_code,
+                                    uint16_t parity_code) {
+  return "COM" + std::to_string(port_number) + ", " + BaudText(baud_code, "?") +
+         std::string(ParityText(parity_code));
+}
+
+}  // namespace qmx
