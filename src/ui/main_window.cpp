@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -173,15 +172,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   }
   emit closing();
   QMainWindow::closeEvent(event);
-}
-
-void MainWindow::showEvent(QShowEvent* event) {
-  // The profile has been loaded by now: the search page shows its settings.
-  if (!shown_once_) {
-    shown_once_ = true;
-    if (SearchController* search = SearchController::Of(this)) search->ShowSettings();
-  }
-  QMainWindow::showEvent(event);
 }
 
 }  // namespace qmx

@@ -12,7 +12,6 @@
 
 class QAction;
 class QCloseEvent;
-class QShowEvent;
 class QFrame;
 class QMenu;
 class QStackedWidget;
@@ -72,14 +71,12 @@ class MainWindow final : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  void showEvent(QShowEvent* event) override;
 
  private:
   void BuildMenus();
 
   AppContext& context_;
   bool engineering_ = false;
-  bool shown_once_ = false;
   QStackedWidget* views_ = nullptr;
   QFrame* panel115_ = nullptr;
   QWidget* engineering_view_ = nullptr;

@@ -14,6 +14,7 @@
 #include "storage/settings_files.h"
 #include "ui/app_context.h"
 #include "ui/link_controller.h"
+#include "ui/search_controller.h"
 #include "ui/widget_controls.h"
 
 namespace qmx {
@@ -141,6 +142,7 @@ void ProfileCommands::N2Click() {
   LoadProfile(context_.profile, context_.link.settings(), chosen.file_name);
   ApplyPageSelection(window_, context_.profile.pages);
   FillExchangeControls();
+  if (SearchController* search = SearchController::Of(window_)) search->ShowSettings();
 }
 
 void ProfileCommands::N3Click() {

@@ -23,6 +23,7 @@
 #include "ui/page_sets.h"
 #include "ui/pages/page_widgets.h"
 #include "ui/profile_commands.h"
+#include "ui/search_controller.h"
 #include "ui/widget_controls.h"
 
 namespace qmx {
@@ -86,6 +87,7 @@ void Startup::FormCreate() {
   // The lists and hints were filled when the window was built.
   window_.setWindowTitle(QString::fromUtf8(kWindowCaption));
   profile_commands_->FillExchangeControls();
+  if (SearchController* search = SearchController::Of(&window_)) search->ShowSettings();
   link_controls.ShowLogSwitch();
   if (auto* records = window_.findChild<QCheckBox*>(QStringLiteral("CheckBox5"))) {
     records->setChecked(context_.profile.records.write_file == 1);

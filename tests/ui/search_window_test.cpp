@@ -178,6 +178,8 @@ TEST_F(SearchWindowTest, AClickOnAFoundLineSwitchesTheLinkAndAClickBelowTheListD
   EXPECT_EQ(Find<QComboBox>("ComboBox39")->currentText(), QStringLiteral("9600"));
   EXPECT_EQ(Find<QComboBox>("ComboBox55")->currentIndex(), 2);
   EXPECT_EQ(Find<QComboBox>("ComboBox15")->currentIndex(), 2);
+  // The page "ОБМЕН" proposes the same address: it is what a write sends.
+  EXPECT_EQ(Find<QComboBox>("ComboBox45")->currentIndex(), 2);
   EXPECT_EQ(Find<QComboBox>("ComboBox40")->currentIndex(), 1);
 
   // The operator's next read goes to that instrument on its line.
@@ -342,9 +344,11 @@ TEST_F(SearchWindowTest, ClosingTheWindowEndsTheSearchFirstAndSavesTheProfileAft
 
 TEST_F(SearchWindowTest, ThePageShowsTheProfilesSettingsWhenTheWindowComesUp) {
   WriteText(dir_.File("recent.prf"),
-            "[Seach]\n1200=1\n2400=0\n4800=0\n9600=0\n19200=0\n38400=1\n57600=0\n115200=0\n"
+            "[Seach]\n1200=1\n2400=0\n4800=0\n9600=0\n19200=0\n38400=1\n57600=1\n115200=0\n"
             "beg=4\nend=12\nparity_non=0\nparity_odd=1\nparity_ev=0\n");
   StartOnSearchPage();
+  // 57600 is never searched unless the operator ticks it again.
+  EXPECT_FALSE(Find<QCheckBox>("CheckBox29")->isChecked());
   EXPECT_TRUE(Find<QCheckBox>("CheckBox23")->isChecked());
   EXPECT_FALSE(Find<QCheckBox>("CheckBox27")->isChecked());
   EXPECT_TRUE(Find<QCheckBox>("CheckBox28")->isChecked());
