@@ -11,9 +11,6 @@
 namespace qmx {
 namespace {
 
-constexpr uint16_t kFirstBaudCode = 3;
-constexpr uint16_t kLastBaudCode = 10;
-constexpr uint16_t kDefaultBaudCode = 7;  // 19200
 constexpr uint16_t kFirstYear = 2017;
 constexpr uint16_t kInitMode = 1;
 constexpr uint16_t kMaxReplyDelay = 255;
@@ -339,10 +336,6 @@ bool InInitMode(const BlockValues& values) {
   return values.exchange.init_flag == kInitMode;
 }
 
-uint16_t PortBaudCode(uint16_t code) {
-  return code >= kFirstBaudCode && code <= kLastBaudCode ? code : kDefaultBaudCode;
-}
-
 // Before the instrument is unlocked: its INIT flag decides whether the port
 // follows the write; and a port that cannot take the new settings is found
 // out now, while the instrument is still locked and unchanged, instead of
@@ -355,7 +348,7 @@ BlockOutcome ReadInitFlag(BlockContext& ctx, ExchangeResult& failed) {
 
   LineParameters& line = ctx.link.line();
   const LineParameters in_force = line;
-  line.baud_code = PortBaudCode(ctx.values.link.proposed_baud_code);
+  line.baud_code = ListedBaudCodeOr19200(ctx.values.link.proposed_baud_code);
   line.parity_code = ctx.values.link.proposed_parity_code;
   if (line.baud_code == in_force.baud_code && line.parity_code == in_force.parity_code) {
     line = in_force;
@@ -372,7 +365,7 @@ BlockOutcome FollowInstrument(BlockContext& ctx) {
   const std::array<uint16_t, 3>& sent = ctx.values.exchange.sent;
   LineParameters& line = ctx.link.line();
   line.network_address = sent[0];
-  line.baud_code = PortBaudCode(sent[1]);
+  line.baud_code = ListedBaudCodeOr19200(sent[1]);
   line.parity_code = sent[2];
   ShowExchangeValues(ctx.controls, ctx.values);
   if (ctx.port_switch != nullptr) ctx.port_switch->ShowLine();

@@ -9,8 +9,6 @@
 namespace qmx {
 namespace {
 
-constexpr uint16_t kFirstBaudCode = 3;
-constexpr uint16_t kLastBaudCode = 10;
 constexpr uint16_t kBaud9600 = 6;
 constexpr uint16_t kBaud19200 = 7;
 constexpr uint32_t kAddressLimit = 256;  // addresses travel in one byte
@@ -250,9 +248,7 @@ const FoundInstrument* DeviceSearch::EntryAt(int row) const {
 
 void UseFoundLine(const FoundInstrument& found, LineParameters& line) {
   line.network_address = found.address;
-  line.baud_code = found.baud_code >= kFirstBaudCode && found.baud_code <= kLastBaudCode
-                       ? found.baud_code
-                       : kBaud19200;
+  line.baud_code = ListedBaudCodeOr19200(found.baud_code);
   line.parity_code = found.parity;
 }
 

@@ -3,21 +3,16 @@
 #include <array>
 #include <string_view>
 
+#include "storage/link_settings.h"
+
 namespace qmx {
 namespace {
-
-constexpr uint16_t kFirstBaudCode = 3;
-constexpr uint16_t kLastBaudCode = 10;
 
 constexpr std::array<std::string_view, 8> kBaudTexts = {"1200",  "2400",  "4800",  "9600",
                                                         "19200", "38400", "57600", "115200"};
 
-bool IsListedBaud(uint16_t code) {
-  return code >= kFirstBaudCode && code <= kLastBaudCode;
-}
-
 std::string BaudText(uint16_t code, std::string_view unknown) {
-  if (!IsListedBaud(code)) return std::string(unknown);
+  if (!IsListedBaudCode(code)) return std::string(unknown);
   return std::string(kBaudTexts[code - kFirstBaudCode]) + " ,";
 }
 

@@ -8,6 +8,19 @@
 
 namespace qmx {
 
+// The baud codes the operator's lists offer: 3..10 = 1200..115200; any
+// other code is taken as 19200.
+inline constexpr uint16_t kFirstBaudCode = 3;
+inline constexpr uint16_t kLastBaudCode = 10;
+inline constexpr uint16_t kDefaultBaudCode = 7;  // 19200
+constexpr bool IsListedBaudCode(uint16_t code) {
+  return code >= kFirstBaudCode && code <= kLastBaudCode;
+}
+// A code the lists offer as it is, any other as 19200.
+constexpr uint16_t ListedBaudCodeOr19200(uint16_t code) {
+  return IsListedBaudCode(code) ? code : kDefaultBaudCode;
+}
+
 // Program-wide line parameters.  Baud code 3..10 = 1200..115200; parity
 // code 0 none, 1 odd, 2 even; address 255 = no answer checks, 0 = no
 // address check.
@@ -16,7 +29,7 @@ struct LineParameters {
   uint16_t baud_code = 7;
   uint16_t parity_code = 0;
   uint16_t network_address = 1;
-  uint16_t stop_bits = 1;  // passed along, never used: stop bits follow parity
+  uint16_t stop_bits = 1;   // passed along, never used: stop bits follow parity
   uint16_t timeout = 1000;  // read total constant, ms ("TimeOut")
 };
 
@@ -28,14 +41,8 @@ struct TimeoutPair {
 
 struct TimeoutTable {
   // Codes 3..10 (1200..115200 baud).
-  std::array<TimeoutPair, 8> by_code{{{192, 192},
-                                      {96, 96},
-                                      {48, 48},
-                                      {24, 24},
-                                      {24, 24},
-                                      {24, 24},
-                                      {24, 24},
-                                      {24, 24}}};
+  std::array<TimeoutPair, 8> by_code{
+      {{192, 192}, {96, 96}, {48, 48}, {24, 24}, {24, 24}, {24, 24}, {24, 24}, {24, 24}}};
   TimeoutPair fallback{192, 192};  // any other code ("DF")
 
   const TimeoutPair& For(uint16_t baud_code) const {

@@ -19,17 +19,11 @@
 namespace qmx {
 namespace {
 
-constexpr uint16_t kFirstBaudCode = 3;
-constexpr uint16_t kLastBaudCode = 10;
-constexpr uint16_t kInitBaudCode = 7;  // 19200
+constexpr uint16_t kInitBaudCode = kDefaultBaudCode;  // 19200
 constexpr uint16_t kInitParityCode = 0;
 constexpr uint16_t kInitAddress = 1;
 // The baud list item a code the lists cannot show falls back to ("9600").
 constexpr int kFallbackBaudIndex = 3;
-
-bool IsListedBaud(uint16_t code) {
-  return code >= kFirstBaudCode && code <= kLastBaudCode;
-}
 
 // Sets the update guard for a scope and restores what it was, so fills that
 // call each other never clear it early.
@@ -163,7 +157,7 @@ void LinkController::FillLineControls() {
   SelectPort(Control<QComboBox>("ComboBox1"));
   SelectPort(Control<QComboBox>("ComboBox38"));
   const int baud_index =
-      IsListedBaud(line.baud_code) ? line.baud_code - kFirstBaudCode : kFallbackBaudIndex;
+      IsListedBaudCode(line.baud_code) ? line.baud_code - kFirstBaudCode : kFallbackBaudIndex;
   SelectIndex(Control<QComboBox>("ComboBox2"), baud_index);
   SelectIndex(Control<QComboBox>("ComboBox39"), baud_index);
   if (auto* parity_on = Control<QCheckBox>("CheckBox1")) {

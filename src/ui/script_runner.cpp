@@ -186,6 +186,9 @@ std::vector<ScriptCommand> ParseScript(std::istream& script, std::vector<std::st
   };
   while (std::getline(script, line)) {
     ++number;
+    // A comment is free text: quotes in it are not words.
+    const size_t first = line.find_first_not_of(" \t\r");
+    if (first != std::string::npos && line[first] == '#') continue;
     std::string problem;
     const std::optional<std::vector<std::string>> words = SplitScriptLine(line, &problem);
     if (!words) {

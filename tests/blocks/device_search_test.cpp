@@ -185,24 +185,6 @@ TEST_F(DeviceSearchTest, FindsTheInstrumentsOnAMultiDropLineInRateAddressParityO
   EXPECT_EQ(host_.opens.back().report_failure, 1);
 }
 
-TEST_F(DeviceSearchTest, ProbesRateThenAddressThenParityAndMakesBothReadsOfEachProbe) {
-  AddInstrument(2, 19200, Parity::kEven);
-  Run(Ranges({k9600, k19200}, 1, 2, {0, 2}));
-
-  EXPECT_EQ(Probes(), (std::vector<std::string>{"9600/none/1", "9600/even/1", "9600/none/2",
-                                                "9600/even/2", "19200/none/1", "19200/even/1",
-                                                "19200/none/2", "19200/even/2"}));
-  // A silent probe: two attempts at the block, two at register 305.  The
-  // found instrument: one of each.
-  const std::vector<std::string> requests = Requests();
-  EXPECT_EQ(std::count(requests.begin(), requests.end(), "read 256 x49"), 7 * 2 + 1);
-  EXPECT_EQ(std::count(requests.begin(), requests.end(), "read 305 x2"), 7 * 2 + 1);
-  EXPECT_EQ(host_.lines, std::vector<std::string>{"Скорость 19200  чет. пар. Сет. номер 2"});
-  ASSERT_EQ(host_.progress.size(), 8u);
-  EXPECT_EQ(host_.progress.front().rfind("Проба 1 из 8, осталось около ", 0), 0u);
-  EXPECT_EQ(host_.progress.back().rfind("Проба 8 из 8, осталось около ", 0), 0u);
-}
-
 TEST_F(DeviceSearchTest, StopDuringTheProbeAtAddress4EndsAfterThatProbeAndKeepsTheHits) {
   AddInstrument(2, 19200, Parity::kNone);
   AddInstrument(6, 19200, Parity::kNone);
@@ -257,19 +239,6 @@ TEST_F(DeviceSearchTest, AnAnswerThatNeededARepetitionIsNoHit) {
   EXPECT_EQ(host_.lines, std::vector<std::string>{"Скорость 19200  без парит. Сет. номер 2"});
 }
 
-TEST_F(DeviceSearchTest, AnExceptionAnswerIsNoHit) {
-  sim::Instrument& refusing = AddInstrument(1, 19200, Parity::kNone);
-  sim::Fault exception;
-  exception.kind = sim::FaultKind::kException;
-  exception.value = 2;
-  refusing.AddFault(exception);
-
-  Run(Ranges({k19200}, 1, 1, {0}));
-
-  EXPECT_EQ(bus_.journal().front().outcome, sim::Outcome::kException);
-  EXPECT_TRUE(host_.lines.empty());
-}
-
 TEST_F(DeviceSearchTest, APortThatCannotBeOpenedEndsTheSearchAfterOneBox) {
   link_.line().port_number = 4;  // nothing there
 
@@ -281,23 +250,6 @@ TEST_F(DeviceSearchTest, APortThatCannotBeOpenedEndsTheSearchAfterOneBox) {
   EXPECT_EQ(host_.opens.back().report_failure, 0);
   EXPECT_EQ(host_.ends, std::vector<SearchEnd>{SearchEnd::kPortFailed});
   ExpectOperatorLineBack();
-}
-
-TEST_F(DeviceSearchTest, AQuietStopEndsWithoutABoxAndReopensWithoutReporting) {
-  AddInstrument(1, 19200, Parity::kNone);
-  link_.SetEventPump([this] {
-    if (search_.running() && link_.line().network_address == 2) search_.StopQuietly();
-  });
-
-  EXPECT_EQ(Run(Ranges({k19200}, 1, 5, {0})), SearchEnd::kStopped);
-
-  EXPECT_TRUE(host_.ends.empty());
-  EXPECT_EQ(host_.opens.back().report_failure, 0);
-  EXPECT_EQ(host_.lines.size(), 1u);
-  ExpectOperatorLineBack();
-  // The next search tells the operator again.
-  Run(Ranges({k19200}, 1, 1, {0}));
-  EXPECT_EQ(host_.ends, std::vector<SearchEnd>{SearchEnd::kCompleted});
 }
 
 TEST_F(DeviceSearchTest, TheSearchShowsItsSettingsAtTheStart) {
@@ -313,7 +265,7 @@ TEST_F(DeviceSearchTest, TheSearchShowsItsSettingsAtTheStart) {
   EXPECT_EQ(probes.back(), "19200/even/10");
 }
 
-// --- the settings as the operator left them --------------------------------
+// --- settings, texts and the table ---------------------------------------------------
 
 TEST(SearchRangesTest, NormalizeTurnsTheRangeRoundAndFillsEmptyChoices) {
   struct Case {
@@ -382,32 +334,6 @@ TEST(SearchEstimateTest, AnEmptyAddressAt19200CostsTheFullRetrySequenceOfBothRea
   settings.time_gap_prg = 5;
   EXPECT_EQ(SilentReadMs(settings, k1200, kStandardFlowCount),
             3 * ((192 + 5) * 11 + 2000 + 5) + 2 * 1000);
-}
-
-TEST(SearchEstimateTest, TimeLeftCountsTheProbesStillToComeAtTheirOwnRates) {
-  LinkSettings settings;
-  settings.line.timeout = 2000;
-  const std::vector<uint8_t> reads = {kMeasuredBlockCount, kStandardFlowCount};
-  const int64_t at9600 = SilentProbeMs(settings, k9600, reads);
-  const int64_t at19200 = SilentProbeMs(settings, k19200, reads);
-  const SearchRanges ranges = Ranges({k9600, k19200}, 1, 5, {0, 1, 2});
-  EXPECT_EQ(SearchProbeCount(ranges), 30u);
-  struct Case {
-    SearchPosition at;
-    int64_t wanted;
-  };
-  const Case cases[] = {
-      {{k1200, 1, 0}, 15 * at9600 + 15 * at19200},  // before the first rate chosen
-      {{k9600, 1, 0}, 15 * at9600 + 15 * at19200},
-      {{k9600, 1, 2}, 13 * at9600 + 15 * at19200},
-      {{k9600, 5, 2}, 1 * at9600 + 15 * at19200},
-      {{k19200, 3, 1}, 8 * at19200},
-      {{k19200, 5, 2}, at19200},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(SearchTimeLeftMs(settings, ranges, c.at, reads), c.wanted)
-        << c.at.baud_code << "/" << c.at.address << "/" << c.at.parity;
-  }
 }
 
 TEST(SearchEstimateTest, DurationAndProgressTexts) {

@@ -62,7 +62,7 @@ TEST(SplitScriptLineTest, QuotingGivesTheTextBack) {
 
 TEST(ParseScriptTest, ChecksEveryLineBeforeAnythingRuns) {
   std::istringstream script(
-      "# a comment\n"
+      "  # a comment about \"Параметры обмена\": quotes in it are no words\n"
       "\n"
       "click Button1\n"
       "clik Button1\n"

@@ -114,45 +114,6 @@ class SearchWindowTest : public WindowTest {
   std::function<void()> during_search_;
 };
 
-TEST_F(SearchWindowTest, StartSearchesWhatTheControlsSayAndListsWhatAnswered) {
-  bus_.AddInstrument({5, 19200, Parity::kEven});
-  bus_.AddInstrument({3, 9600, Parity::kNone});
-  bus_.AddInstrument({4, 38400, Parity::kNone});  // no rate ticked: 38400 is not searched
-  // The instrument the operator talks to (19200, even, 9) is in the range too.
-  StartOnSearchPage();
-  // No rate, none and even parity, the range given backwards.
-  Tick({"CheckBox31", "CheckBox33"});
-  Choose("ComboBox22", 10);
-  Choose("ComboBox23", 3);
-
-  PressStart();
-
-  EXPECT_EQ(ListLines(), (QStringList{"Скорость 9600  без парит. Сет. номер 3",
-                                      "Скорость 19200  чет. пар. Сет. номер 5",
-                                      "Скорость 19200  чет. пар. Сет. номер 9"}));
-  EXPECT_EQ(SearchBoxes(), std::vector<std::string>{kSearchCompletedText});
-  EXPECT_EQ(dialogs_.boxes().size(), 1u);
-  // What was searched is shown: 9600 and 19200 ticked, the range turned round.
-  for (int number = 23; number <= 30; ++number) {
-    const std::string name = "CheckBox" + std::to_string(number);
-    EXPECT_EQ(Find<QCheckBox>(name.c_str())->isChecked(), number == 26 || number == 27) << name;
-  }
-  EXPECT_EQ(Find<QComboBox>("ComboBox22")->currentIndex(), 3);
-  EXPECT_EQ(Find<QComboBox>("ComboBox23")->currentIndex(), 10);
-  const std::vector<std::string> probes = Probes();
-  ASSERT_EQ(probes.size(), 2u * 8 * 2);
-  EXPECT_EQ(probes.front(), "9600/0/3");
-  EXPECT_EQ(probes[1], "9600/2/3");
-  EXPECT_EQ(probes.back(), "19200/2/10");
-  EXPECT_EQ(Find<QLabel>("Panel38")->text(), QString());
-  EXPECT_EQ(Find<QProgressBar>(kSearchProgressName)->format(), QString());
-  EXPECT_TRUE(Find<QPushButton>("Button41")->isEnabled());
-  ExpectPortAtOperatorLine();
-  // The settings go with the profile.
-  EXPECT_EQ(context_.profile.search.beg, 3);
-  EXPECT_EQ(context_.profile.search.end, 10);
-}
-
 TEST_F(SearchWindowTest, AClickOnAFoundLineSwitchesTheLinkAndAClickBelowTheListDoesNothing) {
   bus_.AddInstrument({2, 9600, Parity::kOdd});
   StartOnSearchPage();
@@ -195,35 +156,6 @@ TEST_F(SearchWindowTest, AClickOnAFoundLineSwitchesTheLinkAndAClickBelowTheListD
   EXPECT_EQ(read.address, 2);
   EXPECT_EQ(read.instrument, 1);
   EXPECT_EQ(read.outcome, sim::Outcome::kAnswered);
-}
-
-// An acceptance script checks the list line by line.
-TEST_F(SearchWindowTest, AScriptSearchesAndChecksTheListLines) {
-  bus_.AddInstrument({2, 9600, Parity::kOdd});
-  StartOnSearchPage();
-  auto run = [this](const std::string& text, std::string* output) {
-    std::istringstream script(text);
-    std::ostringstream out;
-    ScriptRunner runner(window_.get(), dialogs_, out);
-    runner.SetGate(&gate_);
-    const int code = runner.Run(script);
-    *output = out.str();
-    return code;
-  };
-  std::string output;
-  EXPECT_EQ(run("check CheckBox26 on\ncheck CheckBox32 on\nselect ComboBox22 1\n"
-                "select ComboBox23 2\nclick Button41\n"
-                "expect-box \"Процедура поиска завершена.\" \"Ход поиска\"\n"
-                "expect-count ListBox1 1\n"
-                "expect-item ListBox1 0 \"Скорость 9600  нечёт. пар. Сет. номер 2\"\n",
-                &output),
-            ScriptRunner::kExitOk)
-      << output;
-  EXPECT_EQ(run("expect-item ListBox1 0 \"Скорость 9600  нечёт. пар. Сет. номер 3\"\n", &output),
-            ScriptRunner::kExitFailed)
-      << output;
-  EXPECT_EQ(run("expect-item ListBox1 1 x\n", &output), ScriptRunner::kExitFailed) << output;
-  EXPECT_EQ(run("expect-count ListBox1 2\n", &output), ScriptRunner::kExitFailed) << output;
 }
 
 TEST_F(SearchWindowTest, StartIsOffWhileASearchRunsAndASecondPressStartsNothing) {
@@ -281,25 +213,6 @@ TEST_F(SearchWindowTest, TheStopButtonEndsTheSearchAfterTheProbeInProgress) {
   EXPECT_EQ(ListLines(), QStringList{"Скорость 19200  без парит. Сет. номер 2"});
   ExpectPortAtOperatorLine();
   EXPECT_EQ(Find<QLabel>("Panel38")->text(), QString());
-}
-
-TEST_F(SearchWindowTest, APortThatCannotBeOpenedShowsOneBoxAndEndsTheSearch) {
-  ports_.ports().Detach(1);
-  StartOnSearchPage();
-  Tick({"CheckBox26", "CheckBox27", "CheckBox31", "CheckBox32", "CheckBox33"});
-  Choose("ComboBox22", 1);
-  Choose("ComboBox23", 5);
-
-  PressStart();
-
-  ASSERT_EQ(dialogs_.boxes().size(), 2u);
-  EXPECT_EQ(dialogs_.boxes()[0].text, kTextPortError);
-  EXPECT_EQ(dialogs_.boxes()[1].text, kSearchStoppedText);
-  EXPECT_TRUE(bus_.journal().empty());
-  EXPECT_EQ(context_.link.line().baud_code, 7);
-  EXPECT_EQ(context_.link.line().parity_code, 2);
-  EXPECT_EQ(context_.link.line().network_address, 9);
-  EXPECT_TRUE(Find<QPushButton>("Button41")->isEnabled());
 }
 
 TEST_F(SearchWindowTest, ClosingTheWindowEndsTheSearchFirstAndSavesTheProfileAfterIt) {
