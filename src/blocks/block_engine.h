@@ -288,7 +288,8 @@ struct ButtonHandler {
 };
 
 // Two controls that show the same value in two places: a change of either
-// selects the same item in the other.
+// shows the same in the other (two lists: the same item; an edit field and
+// another control: the same text).
 struct ControlTwin {
   std::string_view first = {};
   std::string_view second = {};

@@ -22,7 +22,7 @@ const std::vector<std::string> kBaudItems = {"1200",  "2400",  "4800",  "9600",
 const std::vector<std::string> kParityItems = {"Без паритета", "Нечетный", "Четный"};
 const std::vector<std::string> kDayItems = NumberListItems(1, 31, false);
 const std::vector<std::string> kMonthItems = NumberListItems(1, 12, false);
-const std::vector<std::string> kYearItems = NumberListItems(kFirstYear, 2024, false);
+const std::vector<std::string> kYearItems = NumberListItems(kFirstYear, 2099, false);
 const std::vector<std::string> kFloatOrderItems = {"0 1 2 3", "2 3 0 1", "1 0 3 2", "3 2 1 0"};
 
 constexpr char kModelError[] = "Вводимые данные не получается представить целым числом.";

@@ -1,6 +1,7 @@
 #include "ui/block_controller.h"
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QWidget>
 #include <algorithm>
@@ -42,16 +43,43 @@ class WindowPortSwitch final : public PortSwitch {
   QPointer<QWidget> window_;
 };
 
-// A change of either list, the operator's or the program's, selects the
-// same item in the other: the two never show different values.
-void ConnectTwin(QComboBox* first, QComboBox* second) {
-  const auto follow = [](QComboBox* to) {
-    return [to](int index) {
-      if (to->currentIndex() != index) to->setCurrentIndex(index < to->count() ? index : -1);
-    };
-  };
-  QObject::connect(first, &QComboBox::currentIndexChanged, second, follow(second));
-  QObject::connect(second, &QComboBox::currentIndexChanged, first, follow(first));
+// A change of either control, the operator's or the program's, shows the
+// same value in the other: the two never disagree.  Two lists follow each
+// other's item; an edit field follows the other control's text, and a list
+// the edit field's text (its item of that text, or its edit text).
+void ShowText(QWidget* to, const QString& text) {
+  if (auto* edit = qobject_cast<QLineEdit*>(to)) {
+    if (edit->text() != text) edit->setText(text);
+  } else if (auto* list = qobject_cast<QComboBox*>(to)) {
+    if (list->currentText() == text) return;
+    if (list->isEditable()) {
+      list->setEditText(text);
+    } else {
+      list->setCurrentIndex(list->findText(text));
+    }
+  }
+}
+
+void Follow(QWidget* from, QWidget* to) {
+  auto* from_list = qobject_cast<QComboBox*>(from);
+  auto* to_list = qobject_cast<QComboBox*>(to);
+  if (from_list != nullptr && to_list != nullptr) {
+    QObject::connect(from_list, &QComboBox::currentIndexChanged, to_list, [to_list](int index) {
+      if (to_list->currentIndex() != index) {
+        to_list->setCurrentIndex(index < to_list->count() ? index : -1);
+      }
+    });
+  } else if (from_list != nullptr) {
+    QObject::connect(from_list, &QComboBox::currentTextChanged, to,
+                     [to](const QString& text) { ShowText(to, text); });
+  } else if (auto* edit = qobject_cast<QLineEdit*>(from)) {
+    QObject::connect(edit, &QLineEdit::textChanged, to,
+                     [to](const QString& text) { ShowText(to, text); });
+  }
+}
+
+QString Name(std::string_view name) {
+  return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
 }
 
 }  // namespace
@@ -69,11 +97,11 @@ BlockController::BlockController(AppContext& context, QWidget* window)
     ++connected_;
   }
   for (const ControlTwin& twin : BlockTwins()) {
-    auto* first = window->findChild<QComboBox*>(
-        QString::fromLatin1(twin.first.data(), static_cast<qsizetype>(twin.first.size())));
-    auto* second = window->findChild<QComboBox*>(
-        QString::fromLatin1(twin.second.data(), static_cast<qsizetype>(twin.second.size())));
-    if (first != nullptr && second != nullptr) ConnectTwin(first, second);
+    QWidget* first = window->findChild<QWidget*>(Name(twin.first));
+    QWidget* second = window->findChild<QWidget*>(Name(twin.second));
+    if (first == nullptr || second == nullptr) continue;
+    Follow(first, second);
+    Follow(second, first);
   }
 }
 

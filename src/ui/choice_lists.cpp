@@ -105,10 +105,11 @@ void FillChoiceLists(QWidget* root) {
       {{"ComboBox3", "ComboBox15", "ComboBox22", "ComboBox23", "ComboBox45", "ComboBox55"},
        Numbers(0, 247, ThreePlaces)},
       {{"ComboBox5", "ComboBox31", "ComboBox34"}, Numbers(0, 100, ThreePlaces)},
-      // Dates and times: days and months count from 1, years from 2017.
+      // Dates and times: days and months count from 1, years from 2017 (the
+      // first item stays 2017, so index + 2017 is the year) up to 2099.
       {{"ComboBox17", "ComboBox28", "ComboBox51"}, Numbers(1, 31)},
       {{"ComboBox18", "ComboBox29", "ComboBox52"}, Numbers(1, 12)},
-      {{"ComboBox19", "ComboBox30", "ComboBox53"}, Numbers(2017, 2024)},
+      {{"ComboBox19", "ComboBox30", "ComboBox53"}, Numbers(2017, 2099)},
       {{"ComboBox8", "ComboBox48"}, Numbers(0, 23)},
       {{"ComboBox9", "ComboBox27", "ComboBox49", "ComboBox50"}, Numbers(0, 59)},
       {{"ComboBox58", "ComboBox54"}, OffThenSeconds()},

@@ -112,7 +112,7 @@ TEST(BlockCatalogTest, ControlListForTheWindow) {
       {"ComboBox7", ControlKind::kComboBox, 2},   {"ComboBox35", ControlKind::kComboBox, 4},
       {"Edit99", ControlKind::kEdit, 0},          {"Edit90", ControlKind::kEdit, 0},
       {"ComboBox20", ControlKind::kComboBox, 0},  {"ComboBox45", ControlKind::kComboBox, 248},
-      {"ComboBox19", ControlKind::kComboBox, 8},  {"CheckBox19", ControlKind::kCheckBox, 0},
+      {"ComboBox19", ControlKind::kComboBox, 83},  {"CheckBox19", ControlKind::kCheckBox, 0},
       {"Edit100", ControlKind::kEdit, 0},         {"ComboBox24", ControlKind::kComboBox, 0},
   };
   for (const auto& e : expected) {

@@ -280,7 +280,7 @@ TEST_F(WindowStructure, EveryChoiceListHoldsItsItems) {
       {{"ComboBox5", "ComboBox31", "ComboBox34"}, 101, "  0", "100"},
       {{"ComboBox17", "ComboBox28", "ComboBox51"}, 31, "1", "31"},
       {{"ComboBox18", "ComboBox29", "ComboBox52"}, 12, "1", "12"},
-      {{"ComboBox19", "ComboBox30", "ComboBox53"}, 8, "2017", "2024"},
+      {{"ComboBox19", "ComboBox30", "ComboBox53"}, 83, "2017", "2099"},
       {{"ComboBox8", "ComboBox48"}, 24, "0", "23"},
       {{"ComboBox9", "ComboBox27", "ComboBox49", "ComboBox50"}, 60, "0", "59"},
       {{"ComboBox58", "ComboBox54"}, 3601, "выкл.", "3600"},
@@ -316,7 +316,7 @@ TEST_F(WindowStructure, EveryChoiceListHoldsItsItems) {
   EXPECT_EQ(Items(List("ComboBox34")), Numbers(0, 100, 3));
   EXPECT_EQ(Items(List("ComboBox51")), Numbers(1, 31));
   EXPECT_EQ(Items(List("ComboBox18")), Numbers(1, 12));
-  EXPECT_EQ(Items(List("ComboBox53")), Numbers(2017, 2024));
+  EXPECT_EQ(Items(List("ComboBox53")), Numbers(2017, 2099));
   EXPECT_EQ(Items(List("ComboBox48")), Numbers(0, 23));
   EXPECT_EQ(Items(List("ComboBox27")), Numbers(0, 59));
   EXPECT_EQ(Items(List("ComboBox54")), Utf8({"выкл."}) + Numbers(1, 3600));
