@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "blocks/clock_password.h"
 #include "blocks/compatibility.h"
 #include "blocks/device_commands.h"
 #include "blocks/exchange_parameters.h"
@@ -31,6 +32,7 @@ std::span<const Block* const> AllBlocks() {
     Append(all, OutputBlocks());
     Append(all, DeviceCommandBlocks());
     Append(all, ExchangeBlocks());
+    Append(all, ClockPasswordBlocks());
     return all;
   }();
   return blocks;
@@ -44,6 +46,7 @@ std::span<const ButtonHandler> BlockButtons() {
     Append(all, DeviceCommandButtons());
     Append(all, ExchangeButtons());
     Append(all, CompatibilityButtons());
+    Append(all, ClockPasswordButtons());
     return all;
   }();
   return buttons;
@@ -60,6 +63,7 @@ std::vector<ControlInfo> BlockControlList() {
   for (const ControlInfo& info : MeasurementUnboundControls()) add(info);
   for (const ControlInfo& info : ExchangeUnboundControls()) add(info);
   for (const ControlInfo& info : CompatibilityControls()) add(info);
+  for (const ControlInfo& info : ClockPasswordUnboundControls()) add(info);
   for (const Block* block : AllBlocks()) {
     for (const ControlRow& row : block->rows) add({row.control, KindOf(row), row.items});
   }
@@ -71,6 +75,7 @@ std::span<const ControlTwin> BlockTwins() {
     std::vector<ControlTwin> all;
     Append(all, MeasurementTwins());
     Append(all, ExchangeTwins());
+    Append(all, ClockPasswordTwins());
     return all;
   }();
   return twins;

@@ -386,6 +386,9 @@ BlockOutcome RunGuardedWrite(BlockContext& ctx, const GuardedWrite& write) {
                ? BlockOutcome::kDone
                : BlockOutcome::kInputError;
   };
+  if (write.confirm_first && !ctx.dialogs.Question(write.confirmation)) {
+    return BlockOutcome::kCancelled;
+  }
   if (write.collect_at == CollectPoint::kFirst) {
     if (const BlockOutcome outcome = collect(); outcome != BlockOutcome::kDone) return outcome;
   }
@@ -403,7 +406,9 @@ BlockOutcome RunGuardedWrite(BlockContext& ctx, const GuardedWrite& write) {
   if (write.collect_at == CollectPoint::kAfterProtectionQuestion) {
     if (const BlockOutcome outcome = collect(); outcome != BlockOutcome::kDone) return outcome;
   }
-  if (!ctx.dialogs.Question(write.confirmation)) return BlockOutcome::kCancelled;
+  if (!write.confirm_first && !ctx.dialogs.Question(write.confirmation)) {
+    return BlockOutcome::kCancelled;
+  }
 
   // From here on every end hides the busy panel first.
   const bool busy = !write.busy_panel.empty();

@@ -239,6 +239,10 @@ struct GuardedWrite {
   std::span<const BlockOperation* const> collect_order = {};
   CollectPoint collect_at = CollectPoint::kFirst;
   bool read_state_word = true;
+  // True: the confirmation is asked first of all, before the state word and
+  // the protection question (a write whose values are only taken after the
+  // unlock, so that nothing is collected at the start).
+  bool confirm_first = false;
   LockWrite unlock = kUnlockWrite;
   bool lock_after = true;
   // False: the answers of the block writes are not looked at (the restart).

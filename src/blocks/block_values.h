@@ -55,6 +55,18 @@ struct ExchangeState {
   bool compatibility_not_read = true;
 };
 
+// The instrument's clock, registers 1056-1061.  The year is a 16-bit value;
+// month, day, hour, minute and second are kept as bytes (a read keeps the
+// low byte of each register, a write sends the byte zero-extended).
+struct ClockValues {
+  uint16_t year = 2017;
+  uint16_t month = 1;
+  uint16_t day = 1;
+  uint16_t hour = 0;
+  uint16_t minute = 0;
+  uint16_t second = 0;
+};
+
 struct BlockValues {
   BlockValues(ProfileValues& profile_values, LinkSettings& link_settings)
       : profile(profile_values), link(link_settings) {}
@@ -76,6 +88,8 @@ struct BlockValues {
   uint16_t forced_frequency = 0;  // 1816, Hz
   uint16_t pulse_reserved = 0;    // 1826: kept from the last read, always sent as 0
   double volume_to_send = 0.0;    // 768-771, m3 still to go out as pulses
+  ClockValues clock;              // 1056-1061
+  uint16_t menu_password = 0;     // 1264, 0-9999
 
   // The instrument's state word (300) as the last guarded write found it.
   uint16_t state_word = 0;

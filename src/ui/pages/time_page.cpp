@@ -2,6 +2,8 @@
 
 #include <QComboBox>
 #include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
 
 #include "ui/pages/page_widgets.h"
 
@@ -19,6 +21,13 @@ TimePage::TimePage(AppContext& /*context*/, QWidget* parent) : QWidget(parent) {
     list->hide();
     grid->addWidget(list, 0, column++);
   }
+  grid->addWidget(MakePanel(this, "Panel117"), 1, 0, 1, 3);
+  grid->addWidget(MakeButton(this, "BitBtn15", "ПРОЧИТАТЬ"), 2, 0);
+  // Writing the tab's lists from here is kept off the page.
+  QPushButton* write = MakeButton(this, "BitBtn17", "ЗАПИСАТЬ");
+  write->hide();
+  grid->addWidget(write, 2, 1);
+  grid->addWidget(MakeButton(this, "BitBtn31", "Записать время из часов компьютера"), 3, 0, 1, 3);
   PushToTopLeft(grid);
 }
 
