@@ -5,6 +5,7 @@
 #include "blocks/clock_password.h"
 #include "blocks/compatibility.h"
 #include "blocks/device_commands.h"
+#include "blocks/discrete_archive.h"
 #include "blocks/exchange_parameters.h"
 #include "blocks/measurement_settings.h"
 #include "blocks/output_settings.h"
@@ -19,7 +20,9 @@ void Append(std::vector<T>& to, std::span<const T> from) {
 
 ControlKind KindOf(const ControlRow& row) {
   if (row.items != nullptr) return ControlKind::kComboBox;
-  if (row.show == Show::kChecked || row.take == Take::kChecked) return ControlKind::kCheckBox;
+  if (row.show == Show::kChecked || row.take == Take::kChecked || row.show == Show::kBit) {
+    return ControlKind::kCheckBox;
+  }
   return row.take == Take::kNone ? ControlKind::kLabel : ControlKind::kEdit;
 }
 
@@ -32,6 +35,7 @@ std::span<const Block* const> AllBlocks() {
     Append(all, OutputBlocks());
     Append(all, DeviceCommandBlocks());
     Append(all, ExchangeBlocks());
+    Append(all, DiscreteArchiveBlocks());
     Append(all, ClockPasswordBlocks());
     return all;
   }();
@@ -46,6 +50,7 @@ std::span<const ButtonHandler> BlockButtons() {
     Append(all, DeviceCommandButtons());
     Append(all, ExchangeButtons());
     Append(all, CompatibilityButtons());
+    Append(all, DiscreteArchiveButtons());
     Append(all, ClockPasswordButtons());
     return all;
   }();
@@ -63,6 +68,7 @@ std::vector<ControlInfo> BlockControlList() {
   for (const ControlInfo& info : MeasurementUnboundControls()) add(info);
   for (const ControlInfo& info : ExchangeUnboundControls()) add(info);
   for (const ControlInfo& info : CompatibilityControls()) add(info);
+  for (const ControlInfo& info : DiscreteArchiveUnboundControls()) add(info);
   for (const ControlInfo& info : ClockPasswordUnboundControls()) add(info);
   for (const Block* block : AllBlocks()) {
     for (const ControlRow& row : block->rows) add({row.control, KindOf(row), row.items});
@@ -75,6 +81,7 @@ std::span<const ControlTwin> BlockTwins() {
     std::vector<ControlTwin> all;
     Append(all, MeasurementTwins());
     Append(all, ExchangeTwins());
+    Append(all, DiscreteArchiveTwins());
     Append(all, ClockPasswordTwins());
     return all;
   }();

@@ -69,6 +69,8 @@ void Store(BlockValues& values, const Block& block, const RegisterImage& image) 
     } else if (auto* ref = std::get_if<WordsRef>(&field.slot)) {
       std::span<uint16_t> words = (*ref)(values);
       for (size_t i = 0; i < words.size() && i < field.count; ++i) words[i] = At(image, r + i);
+    } else if (auto* ref = std::get_if<LongRef>(&field.slot)) {
+      (*ref)(values) = static_cast<uint32_t>(At(image, r)) << 16 | At(image, r + 1);
     }
   }
 }
@@ -93,6 +95,10 @@ void Encode(BlockValues& values, const Block& block, RegisterImage& image) {
       for (size_t i = 0; i < words.size() && i < field.count; ++i) {
         image[static_cast<uint16_t>(r + i)] = words[i];
       }
+    } else if (auto* ref = std::get_if<LongRef>(&field.slot)) {
+      const uint32_t value = (*ref)(values);
+      image[r] = static_cast<uint16_t>(value >> 16);
+      image[static_cast<uint16_t>(r + 1)] = static_cast<uint16_t>(value & 0xFFFFu);
     }
   }
 }
@@ -103,6 +109,10 @@ uint16_t WordOf(BlockValues& values, const Field& field, uint16_t reg) {
     const std::span<uint16_t> words = (*ref)(values);
     const size_t i = reg - field.reg;
     return i < words.size() ? words[i] : 0;
+  }
+  if (auto* ref = std::get_if<LongRef>(&field.slot)) {
+    const uint32_t value = (*ref)(values);
+    return static_cast<uint16_t>(reg == field.reg ? value >> 16 : value & 0xFFFFu);
   }
   return 0;
 }
@@ -125,6 +135,10 @@ void SetWord(BlockValues& values, const Field& field, uint16_t reg, uint16_t wor
     const std::span<uint16_t> words = (*ref)(values);
     const size_t i = reg - field.reg;
     if (i < words.size()) words[i] = word;
+  } else if (auto* ref = std::get_if<LongRef>(&field.slot)) {
+    uint32_t& value = (*ref)(values);
+    value = reg == field.reg ? (value & 0xFFFFu) | static_cast<uint32_t>(word) << 16
+                             : (value & 0xFFFF0000u) | word;
   }
 }
 
@@ -180,6 +194,9 @@ void FillRow(Controls& controls, BlockValues& values, const Block& block, const 
     case Show::kText:
       controls.SetText(row.control, TextOf(values, block, field, row));
       break;
+    case Show::kBit:
+      controls.SetChecked(row.control, (WordOf(values, field, row.reg) & row.bit) != 0);
+      break;
   }
 }
 
@@ -200,6 +217,13 @@ bool TakeRow(BlockContext& ctx, const Block& block, const Field& field, const Co
     case Take::kChecked:
       SetWord(values, field, row.reg, controls.Checked(row.control) ? 1 : 0);
       return true;
+    case Take::kBit: {
+      const uint16_t word = WordOf(values, field, row.reg);
+      SetWord(values, field, row.reg,
+              static_cast<uint16_t>(controls.Checked(row.control) ? word | row.bit
+                                                                  : word & ~row.bit));
+      return true;
+    }
     case Take::kFloat: {
       const std::optional<float> value = ParseFloat(controls.Text(row.control));
       if (!value) break;
@@ -217,8 +241,15 @@ bool TakeRow(BlockContext& ctx, const Block& block, const Field& field, const Co
       SetWord(values, field, row.reg, word);
       return true;
     }
-    case Take::kUnsignedLongHighFirst: {
-      const std::optional<uint32_t> value = ParseUnsignedDecimal(controls.Text(row.control));
+    case Take::kUnsignedLongHighFirst:
+    case Take::kAnyLongHighFirst: {
+      const std::string text = controls.Text(row.control);
+      std::optional<uint32_t> value = ParseUnsignedDecimal(text);
+      if (!value && row.take == Take::kAnyLongHighFirst) {
+        if (const std::optional<int32_t> signed_value = ParseInteger(text)) {
+          value = static_cast<uint32_t>(*signed_value);
+        }
+      }
       const auto low_reg = static_cast<uint16_t>(row.reg + 1);
       const Field* low = FieldAt(block, low_reg);
       if (!value || low == nullptr) break;

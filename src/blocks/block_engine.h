@@ -75,7 +75,8 @@ using WordRef = uint16_t& (*)(BlockValues&);
 using FloatRef = float& (*)(BlockValues&);               // two registers, upper word first
 using DoubleRef = double& (*)(BlockValues&);             // four registers, most significant first
 using WordsRef = std::span<uint16_t> (*)(BlockValues&);  // a run kept word for word
-using Slot = std::variant<std::monostate, WordRef, FloatRef, DoubleRef, WordsRef>;
+using LongRef = uint32_t& (*)(BlockValues&);             // two registers, upper word first
+using Slot = std::variant<std::monostate, WordRef, FloatRef, DoubleRef, WordsRef, LongRef>;
 
 struct Field {
   uint16_t reg = 0;
@@ -99,6 +100,10 @@ constexpr Field DoubleField(uint16_t reg, DoubleRef ref) {
 constexpr Field WordsField(uint16_t reg, uint16_t count, WordsRef ref) {
   return {reg, count, ref, std::nullopt};
 }
+// A 32-bit count kept as one number: its rows are kLongHighFirst.
+constexpr Field LongField(uint16_t reg, LongRef ref) {
+  return {reg, 2, ref, std::nullopt};
+}
 // Stored when read, but always written as `value`.
 constexpr Field WordSentAs(uint16_t reg, WordRef ref, uint16_t value) {
   return {reg, 1, ref, value};
@@ -118,6 +123,7 @@ enum class Show {
   kItemIndex,
   kChecked,  // checked exactly when the value is 1
   kText,     // the value in `form`
+  kBit,      // a check box, checked when the bits of `bit` are set in the word
 };
 
 enum class TextForm {
@@ -133,11 +139,16 @@ enum class Take {
   kNone,
   kItemIndex,         // selected index + index_offset; no selection gives no_selection
   kChecked,           // 1 or 0
+  kBit,               // checked sets the bits of `bit` in the word, cleared clears them
   kFloat,             // ParseFloat
   kIntegerLow16,      // ParseInteger, the low 16 bits sent
   kIntegerSaturated,  // ParseInteger; 65535 for anything not below 65536 as unsigned
   // ParseUnsignedDecimal into two word fields, `reg` the upper word.
   kUnsignedLongHighFirst,
+  // A 32-bit count, `reg` the upper word: unsigned decimal, or the signed
+  // decimal form of the same bits (so "-1294967296" and "3000000000" send the
+  // same words), as an operator may type either.
+  kAnyLongHighFirst,
 };
 
 struct ControlRow {
@@ -147,6 +158,7 @@ struct ControlRow {
   // kChecked: checked when the value lies in [checked_low, checked_high].
   uint16_t checked_low = 1;
   uint16_t checked_high = 1;
+  uint16_t bit = 0;  // kBit: the bit (mask) of the word the box stands for
   TextForm form = TextForm::kDecimal;
   const std::vector<std::string>* items = nullptr;  // list controls: their items
   int index_offset = 0;

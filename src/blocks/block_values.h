@@ -88,6 +88,8 @@ struct BlockValues {
   uint16_t forced_frequency = 0;  // 1816, Hz
   uint16_t pulse_reserved = 0;    // 1826: kept from the last read, always sent as 0
   double volume_to_send = 0.0;    // 768-771, m3 still to go out as pulses
+  // 1962 "Запоминаемые" and 1963 "Незапоминаемые": the discrete flags.
+  std::array<uint16_t, 2> discrete_flags{};
   ClockValues clock;              // 1056-1061
   uint16_t menu_password = 0;     // 1264, 0-9999
 

@@ -1,9 +1,38 @@
 #include "ui/pages/discrete_tab.h"
 
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <string>
+
+#include "blocks/discrete_archive.h"
+#include "ui/pages/page_widgets.h"
+
 namespace qmx {
+namespace {
+
+// One row of sixteen boxes captioned with their bit numbers, bit 0 first.
+void AddFlagRow(QGridLayout* grid, int row, const char* caption, uint16_t reg) {
+  QWidget* page = grid->parentWidget();
+  grid->addWidget(MakeCaption(page, caption), row, 0, 1, 16);
+  for (int bit = 0; bit < 16; ++bit) {
+    const std::string name(FlagBox(reg, bit));
+    const std::string number = std::to_string(bit);
+    grid->addWidget(MakeCheckBox(page, name.c_str(), number.c_str()), row + 1, bit);
+  }
+}
+
+}  // namespace
 
 DiscreteTab::DiscreteTab(AppContext& /*context*/, QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("TabSheet_Discrete"));
+  auto* grid = new QGridLayout(this);
+  AddFlagRow(grid, 0, "Запоминаемые", 1962);
+  AddFlagRow(grid, 2, "Незапоминаемые", 1963);
+  grid->addWidget(MakeButton(this, "Button68", "Прочитать"), 4, 0, 1, 4);
+  grid->addWidget(MakeButton(this, "Button69", "Записать"), 4, 4, 1, 4);
+  PushToTopLeft(grid);
 }
 
 }  // namespace qmx
