@@ -3,12 +3,14 @@
 #include <algorithm>
 
 #include "blocks/clock_password.h"
+#include "blocks/code_integrity.h"
 #include "blocks/compatibility.h"
 #include "blocks/device_commands.h"
 #include "blocks/discrete_archive.h"
 #include "blocks/exchange_parameters.h"
 #include "blocks/measurement_settings.h"
 #include "blocks/output_settings.h"
+#include "blocks/user_registers.h"
 
 namespace qmx {
 namespace {
@@ -35,6 +37,8 @@ std::span<const Block* const> AllBlocks() {
     Append(all, OutputBlocks());
     Append(all, DeviceCommandBlocks());
     Append(all, ExchangeBlocks());
+    Append(all, UserRegisterBlocks());
+    Append(all, CodeIntegrityBlocks());
     Append(all, DiscreteArchiveBlocks());
     Append(all, ClockPasswordBlocks());
     return all;
@@ -50,6 +54,8 @@ std::span<const ButtonHandler> BlockButtons() {
     Append(all, DeviceCommandButtons());
     Append(all, ExchangeButtons());
     Append(all, CompatibilityButtons());
+    Append(all, UserRegisterButtons());
+    Append(all, CodeIntegrityButtons());
     Append(all, DiscreteArchiveButtons());
     Append(all, ClockPasswordButtons());
     return all;
@@ -68,6 +74,7 @@ std::vector<ControlInfo> BlockControlList() {
   for (const ControlInfo& info : MeasurementUnboundControls()) add(info);
   for (const ControlInfo& info : ExchangeUnboundControls()) add(info);
   for (const ControlInfo& info : CompatibilityControls()) add(info);
+  for (const ControlInfo& info : CodeIntegrityControls()) add(info);
   for (const ControlInfo& info : DiscreteArchiveUnboundControls()) add(info);
   for (const ControlInfo& info : ClockPasswordUnboundControls()) add(info);
   for (const Block* block : AllBlocks()) {
@@ -92,6 +99,8 @@ void FillBlockControls(Controls& controls, BlockValues& values) {
   for (const Block* block : AllBlocks()) {
     if (block->filled_at_startup) FillBlock(controls, values, *block);
   }
+  // The user-register grid shows its cells in hexadecimal, which no row does.
+  ShowUserRegisters(controls, values.profile.user_registers);
 }
 
 void AddBlockControls(MapControls& controls) {

@@ -67,6 +67,13 @@ struct ClockValues {
   uint16_t second = 0;
 };
 
+// The program memory's checksum the instrument computes (1150) and the
+// reference it compares it with (1151, pgmcsacnt1), as last read.
+struct CodeIntegrityValues {
+  uint16_t computed = 0;
+  uint16_t reference = 0;
+};
+
 struct BlockValues {
   BlockValues(ProfileValues& profile_values, LinkSettings& link_settings)
       : profile(profile_values), link(link_settings) {}
@@ -88,6 +95,7 @@ struct BlockValues {
   uint16_t forced_frequency = 0;  // 1816, Hz
   uint16_t pulse_reserved = 0;    // 1826: kept from the last read, always sent as 0
   double volume_to_send = 0.0;    // 768-771, m3 still to go out as pulses
+  CodeIntegrityValues code_integrity;  // 1150-1151
   // 1962 "Запоминаемые" and 1963 "Незапоминаемые": the discrete flags.
   std::array<uint16_t, 2> discrete_flags{};
   ClockValues clock;              // 1056-1061

@@ -1,11 +1,12 @@
 // The controls of the window as the register blocks see them: read and set a
 // control's text, item index, check state, colour and visibility by the
-// control's name.  The window looks the widget up by its object name; tests
-// and command-line tools use MapControls, so blocks run without widgets.
+// control's name (grid cells included, see GridCellName).  The window looks the widget up by its
+// object name; tests and command-line tools use MapControls, so blocks run without widgets.
 #pragma once
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,43 @@ inline constexpr Rgb kColorLightGreen{0xC0, 0xDC, 0xC0};  // flow cut-off
 inline constexpr Rgb kColorGreen{0x00, 0xFF, 0x00};       // active key or output
 inline constexpr Rgb kColorButtonFace{0xF0, 0xF0, 0xF0};  // value not measured
 inline constexpr Rgb kColorChanged{0x00, 0xFF, 0xFF};     // edited, not yet written
+
+// A cell of a string grid is a control of its own, named after the grid,
+// its column and its row: "StringGrid1[1,3]" (the grid's fixed row and
+// column count as row 0 and column 0).  Text and SetText give the cell's
+// text, Color and SetColor its background; MapControls keeps cells like any
+// other control, the window finds the grid by its name and the cell in it.
+inline std::string GridCellName(std::string_view grid, int column, int row) {
+  return std::string(grid) + "[" + std::to_string(column) + "," + std::to_string(row) + "]";
+}
+
+struct GridCell {
+  std::string_view grid;
+  int column = 0;
+  int row = 0;
+};
+
+// The grid, column and row of a cell name; nothing for other names.
+inline std::optional<GridCell> ParseGridCellName(std::string_view name) {
+  const size_t open = name.find('[');
+  if (open == 0 || open == std::string_view::npos || name.back() != ']') return std::nullopt;
+  const std::string_view inside = name.substr(open + 1, name.size() - open - 2);
+  const size_t comma = inside.find(',');
+  if (comma == std::string_view::npos) return std::nullopt;
+  const auto number = [](std::string_view digits) -> std::optional<int> {
+    if (digits.empty() || digits.size() > 4) return std::nullopt;
+    int value = 0;
+    for (char c : digits) {
+      if (c < '0' || c > '9') return std::nullopt;
+      value = value * 10 + (c - '0');
+    }
+    return value;
+  };
+  const std::optional<int> column = number(inside.substr(0, comma));
+  const std::optional<int> row = number(inside.substr(comma + 1));
+  if (!column || !row) return std::nullopt;
+  return GridCell{name.substr(0, open), *column, *row};
+}
 
 class Controls {
  public:

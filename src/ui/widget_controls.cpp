@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QTableWidget>
 
 namespace qmx {
 namespace {
@@ -16,6 +17,21 @@ QString ToQString(std::string_view text) {
 }
 
 }  // namespace
+
+QTableWidgetItem* WidgetControls::FindCell(std::string_view name, bool create) const {
+  const std::optional<GridCell> cell = ParseGridCellName(name);
+  if (!cell) return nullptr;
+  auto* table = qobject_cast<QTableWidget*>(Find(cell->grid));
+  if (table == nullptr || cell->row >= table->rowCount() || cell->column >= table->columnCount()) {
+    return nullptr;
+  }
+  QTableWidgetItem* item = table->item(cell->row, cell->column);
+  if (item == nullptr && create) {
+    item = new QTableWidgetItem;
+    table->setItem(cell->row, cell->column, item);
+  }
+  return item;
+}
 
 QWidget* WidgetControls::Find(std::string_view name) const {
   if (root_ == nullptr) return nullptr;
@@ -28,17 +44,30 @@ QWidget* WidgetControls::Find(std::string_view name) const {
 }
 
 std::string WidgetControls::Text(std::string_view name) const {
+  if (ParseGridCellName(name)) {
+    const QTableWidgetItem* item = FindCell(name, false);
+    return item != nullptr ? item->text().toStdString() : std::string();
+  }
   QWidget* w = Find(name);
   QString text;
-  if (auto* e = qobject_cast<QLineEdit*>(w)) text = e->text();
-  else if (auto* c = qobject_cast<QComboBox*>(w)) text = c->currentText();
-  else if (auto* l = qobject_cast<QLabel*>(w)) text = l->text();
-  else if (auto* b = qobject_cast<QAbstractButton*>(w)) text = b->text();
-  else if (auto* m = qobject_cast<QPlainTextEdit*>(w)) text = m->toPlainText();
+  if (auto* e = qobject_cast<QLineEdit*>(w))
+    text = e->text();
+  else if (auto* c = qobject_cast<QComboBox*>(w))
+    text = c->currentText();
+  else if (auto* l = qobject_cast<QLabel*>(w))
+    text = l->text();
+  else if (auto* b = qobject_cast<QAbstractButton*>(w))
+    text = b->text();
+  else if (auto* m = qobject_cast<QPlainTextEdit*>(w))
+    text = m->toPlainText();
   return text.toStdString();
 }
 
 void WidgetControls::SetText(std::string_view name, std::string_view text) {
+  if (ParseGridCellName(name)) {
+    if (QTableWidgetItem* item = FindCell(name, true)) item->setText(ToQString(text));
+    return;
+  }
   QWidget* w = Find(name);
   const QString value = ToQString(text);
   if (auto* e = qobject_cast<QLineEdit*>(w)) {
@@ -91,6 +120,13 @@ void WidgetControls::SetChecked(std::string_view name, bool checked) {
 }
 
 Rgb WidgetControls::Color(std::string_view name) const {
+  if (ParseGridCellName(name)) {
+    const QTableWidgetItem* item = FindCell(name, false);
+    if (item == nullptr || item->background().style() == Qt::NoBrush) return kColorWhite;
+    const QColor c = item->background().color();
+    return Rgb{static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()),
+               static_cast<uint8_t>(c.blue())};
+  }
   QWidget* w = Find(name);
   if (w == nullptr) return kColorWhite;
   const QColor c = w->palette().color(w->backgroundRole());
@@ -99,6 +135,15 @@ Rgb WidgetControls::Color(std::string_view name) const {
 }
 
 void WidgetControls::SetColor(std::string_view name, Rgb color) {
+  if (ParseGridCellName(name)) {
+    if (QTableWidgetItem* item = FindCell(name, true)) {
+      const QColor c(color.r, color.g, color.b);
+      if (item->background().style() == Qt::NoBrush || item->background().color() != c) {
+        item->setBackground(c);
+      }
+    }
+    return;
+  }
   QWidget* w = Find(name);
   if (w == nullptr) return;
   QPalette palette = w->palette();

@@ -1,5 +1,8 @@
 // The Controls seam over the real window: every control is found by its
-// object name under one root widget.
+// object name under one root widget.  A grid cell's name (GridCellName)
+// stands for the item at that row and column of the QTableWidget named as
+// the grid, whose fixed row and column are ordinary rows and columns of the
+// table: its text and its background.
 #pragma once
 
 #include <QHash>
@@ -8,6 +11,8 @@
 #include <QWidget>
 
 #include "operator/controls.h"
+
+class QTableWidgetItem;
 
 namespace qmx {
 
@@ -31,6 +36,9 @@ class WidgetControls final : public Controls {
 
   // The widget of that name, null when the window has none.
   QWidget* Find(std::string_view name) const;
+  // The item of a grid cell name; `create` makes a missing one inside the
+  // table.  Null for other names and for cells outside the table.
+  QTableWidgetItem* FindCell(std::string_view name, bool create) const;
 
  private:
   QPointer<QWidget> root_;
