@@ -219,9 +219,8 @@ bool TakeRow(BlockContext& ctx, const Block& block, const Field& field, const Co
       return true;
     case Take::kBit: {
       const uint16_t word = WordOf(values, field, row.reg);
-      SetWord(values, field, row.reg,
-              static_cast<uint16_t>(controls.Checked(row.control) ? word | row.bit
-                                                                  : word & ~row.bit));
+      const unsigned taken = controls.Checked(row.control) ? word | row.bit : word & ~row.bit;
+      SetWord(values, field, row.reg, static_cast<uint16_t>(taken));
       return true;
     }
     case Take::kFloat: {
