@@ -26,6 +26,7 @@ constexpr int kGridColumns = 5;
 constexpr char32_t kEnter = 13;
 constexpr char32_t kBackspace = 8;
 const char kEditRowProperty[] = "qmx_edit_row";
+const char kFilledTextProperty[] = "qmx_filled_text";
 
 // The character a key types, as the filter sees it; nothing for keys that
 // do not type (arrows, Escape, Tab, shortcuts), which the editor handles.
@@ -64,6 +65,17 @@ class UserRegisterDelegate final : public QStyledItemDelegate {
       Repaint();
     });
     return editor;
+  }
+
+  // Painting a row changes its item, and the view then asks to fill the
+  // open editor again; the editor keeps what is being typed unless the
+  // cell's text itself has changed (a read that came in meanwhile).
+  void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+    const QString text = index.data(Qt::EditRole).toString();
+    const QVariant filled = editor->property(kFilledTextProperty);
+    if (filled.isValid() && filled.toString() == text) return;
+    editor->setProperty(kFilledTextProperty, text);
+    QStyledItemDelegate::setEditorData(editor, index);
   }
 
  protected:
