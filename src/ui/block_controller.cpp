@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QWidget>
 #include <algorithm>
 #include <span>
@@ -54,9 +55,14 @@ void ShowText(QWidget* to, const QString& text) {
     if (list->currentText() == text) return;
     if (list->isEditable()) {
       list->setEditText(text);
-    } else {
-      list->setCurrentIndex(list->findText(text));
+      return;
     }
+    const int index = list->findText(text);
+    // A text the list has no item for (a half-typed number) leaves the list
+    // without a choice, and must not come back as an empty text into the
+    // field the operator is typing in.
+    const QSignalBlocker quiet(index < 0 ? list : nullptr);
+    list->setCurrentIndex(index);
   }
 }
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "blocks/block_catalog.h"
 #include "blocks/exchange_parameters.h"
 #include "registers/input_parsing.h"
 #include "registers/value_formats.h"
@@ -143,6 +144,12 @@ void ProfileCommands::N2Click() {
   ApplyPageSelection(window_, context_.profile.pages);
   FillExchangeControls();
   if (SearchController* search = SearchController::Of(window_)) search->ShowSettings();
+  // Every block's page shows what was loaded: the write buttons send what
+  // the pages show, and a loaded profile is there to be written.
+  if (window_ != nullptr) {
+    WidgetControls controls(window_);
+    FillBlockControls(controls, context_.blocks);
+  }
 }
 
 void ProfileCommands::N3Click() {

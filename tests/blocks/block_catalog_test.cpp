@@ -24,7 +24,8 @@ const Field* FieldAt(const Block& block, uint16_t reg) {
 }
 
 bool HoldsWords(const Field& f) {
-  return std::holds_alternative<WordRef>(f.slot) || std::holds_alternative<WordsRef>(f.slot);
+  return std::holds_alternative<WordRef>(f.slot) || std::holds_alternative<WordsRef>(f.slot) ||
+         std::holds_alternative<LongRef>(f.slot);
 }
 
 TEST(BlockCatalogTest, EveryRowMeetsAFieldOfItsKind) {
@@ -85,7 +86,11 @@ TEST(BlockCatalogTest, ButtonsAreTheHandlersOfTheBlockUnits) {
       "BitBtn13", "Button92", "Button50", "Button78", "BitBtn30", "Button9",  "BitBtn27",
       "Button85", "Button32", "Button33", "Button25", "BitBtn14", "Button26", "Button27",
       "Button28", "Button29", "BitBtn24", "Button30", "Button31", "Button24", "Button45",
-      "Button46"};
+      "Button46", "Button68", "Button69", "Button73", "BitBtn22", "Button74", "BitBtn23",
+      "Button75", "Button76", "Button63", "BitBtn20", "Button64", "BitBtn21", "Button61",
+      "BitBtn18", "Button62", "BitBtn19", "Button51", "BitBtn15", "Button52", "BitBtn17",
+      "BitBtn31", "Button53", "BitBtn28", "Button54", "BitBtn29", "Button47", "Button48",
+      "Button43", "Button44"};
   std::sort(names.begin(), names.end());
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(names, expected);
@@ -112,7 +117,7 @@ TEST(BlockCatalogTest, ControlListForTheWindow) {
       {"ComboBox7", ControlKind::kComboBox, 2},   {"ComboBox35", ControlKind::kComboBox, 4},
       {"Edit99", ControlKind::kEdit, 0},          {"Edit90", ControlKind::kEdit, 0},
       {"ComboBox20", ControlKind::kComboBox, 0},  {"ComboBox45", ControlKind::kComboBox, 248},
-      {"ComboBox19", ControlKind::kComboBox, 83},  {"CheckBox19", ControlKind::kCheckBox, 0},
+      {"ComboBox19", ControlKind::kComboBox, 83}, {"CheckBox19", ControlKind::kCheckBox, 0},
       {"Edit100", ControlKind::kEdit, 0},         {"ComboBox24", ControlKind::kComboBox, 0},
   };
   for (const auto& e : expected) {

@@ -131,9 +131,11 @@ TEST_F(ProfileCommandsTest, SaveTakesTheByteGapsAndStopsOnAFailedPassport) {
 TEST_F(ProfileCommandsTest, LoadFillsTheWindowAndReachesRecentPrfOnlyAtClose) {
   WriteText(dir_.File("other.prf"),
             "[TAB]\nActivePageIndex4=1\nActivePageIndex5=3\n[NEW_COMM]\nNET_PAR=2\n"
-            "[Seach]\nbeg=4\nend=6\n");
+            "[Seach]\nbeg=4\nend=6\n[output]\nf_flow_v_max=12.5\n");
   dialogs_.AcceptFile(dir_.File("other.prf"));
   window_->N2()->trigger();
+  // The page shows the loaded value, so its write button sends it.
+  EXPECT_EQ(Find<QLineEdit>("Edit107")->text().trimmed(), QStringLiteral("12.5000"));
   EXPECT_FALSE(dialogs_.file_dialogs().back().save);
   EXPECT_EQ(window_->PageControl4()->currentIndex(), 1);
   EXPECT_EQ(window_->PageControl5()->currentIndex(), 3);
