@@ -100,6 +100,12 @@ TEST_F(DiscreteArchiveWindowTest, TheCleaningTimeFieldFollowsThePageList) {
   EXPECT_EQ(edit->text(), QStringLiteral("выкл."));
   Choose("ComboBox54", 75);
   EXPECT_EQ(edit->text(), QStringLiteral("75"));
+  // A number the list does not hold leaves the list without a choice and
+  // the field as typed.
+  edit->setText(QStringLiteral("4000"));
+  Settle();
+  EXPECT_EQ(edit->text(), QStringLiteral("4000"));
+  EXPECT_EQ(Find<QComboBox>("ComboBox54")->currentIndex(), -1);
   edit->setText(QStringLiteral("240"));
   Settle();
   EXPECT_EQ(Find<QComboBox>("ComboBox54")->currentIndex(), 240);
