@@ -279,17 +279,20 @@ bool CollectFactoryNumber(BlockContext& ctx) {
   return true;
 }
 
-bool CollectPassportFields(BlockContext& ctx) {
+}  // namespace
+
+bool CollectPassport(BlockContext& ctx) {
   return CollectRow(ctx, kModelBlock, "Edit87") && CollectFactoryNumber(ctx) &&
          CollectRow(ctx, kDateBlock, "ComboBox17") && CollectRow(ctx, kDateBlock, "ComboBox18") &&
          CollectRow(ctx, kDateBlock, "ComboBox19");
 }
 
+namespace {
+
 // The one collect routine of the tab, in its order; the reply delay and the
 // float byte order are the program's own settings and go nowhere else.
 BlockOutcome CollectTab(BlockContext& ctx) {
-  const bool exchange = CollectPassportFields(ctx) &&
-                        CollectRow(ctx, kExchangeBlock, "ComboBox46") &&
+  const bool exchange = CollectPassport(ctx) && CollectRow(ctx, kExchangeBlock, "ComboBox46") &&
                         CollectRow(ctx, kExchangeBlock, "ComboBox47") &&
                         CollectRow(ctx, kExchangeBlock, "ComboBox45");
   if (!exchange) return BlockOutcome::kInputError;
@@ -598,10 +601,6 @@ void ShowExchangeValues(Controls& controls, BlockValues& values) {
   controls.SetText("Edit86", FormatLongDecimal(values.link.dely));
   ShowNumberEntry(controls, values);
   ShowProposedSummary(controls, values);
-}
-
-bool CollectPassport(BlockContext& ctx) {
-  return CollectPassportFields(ctx);
 }
 
 bool CheckBox34Click(Controls& controls, Dialogs& dialogs, BlockValues& values) {

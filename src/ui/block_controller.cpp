@@ -129,11 +129,7 @@ void BlockController::Run(BlockOutcome (*handler)(BlockContext&)) {
                                &port_switch};
     handler(block_context);
   };
-  if (context_.gate != nullptr) {
-    context_.gate->RunOperatorAction(std::move(action));
-  } else {
-    action();
-  }
+  qmx::RunOperatorAction(context_.gate, std::move(action));
 }
 
 }  // namespace qmx

@@ -71,6 +71,14 @@ void ExchangeGate::NotifyBusy() {
   emit busyChanged(busy);
 }
 
+void RunOperatorAction(ExchangeGate* gate, std::function<void()> action) {
+  if (gate != nullptr) {
+    gate->RunOperatorAction(std::move(action));
+  } else if (action) {
+    action();
+  }
+}
+
 void ExchangeGate::PumpEvents() {
   QCoreApplication::processEvents(QEventLoop::AllEvents, kPumpSliceMs);
 }

@@ -67,4 +67,8 @@ class ExchangeGate final : public QObject {
   bool reported_busy_ = false;
 };
 
+// `action` through `gate`, or at once when the window has no gate (tools and
+// tests that drive a page directly).
+void RunOperatorAction(ExchangeGate* gate, std::function<void()> action);
+
 }  // namespace qmx

@@ -64,11 +64,7 @@ T* LinkController::Control(const char* name) const {
 }
 
 void LinkController::RunOperatorAction(std::function<void()> action) {
-  if (context_.gate != nullptr) {
-    context_.gate->RunOperatorAction(std::move(action));
-  } else {
-    action();
-  }
+  qmx::RunOperatorAction(context_.gate, std::move(action));
 }
 
 uint16_t LinkController::EnumeratePorts() {

@@ -151,11 +151,7 @@ void PollingController::RunOperatorAction(std::function<void(const MeasurementCo
     action(Context(controls, &dialogs));
     ShowExchangeTime(context_.clock.NowMs() - start_ms - dialogs.spent_ms());
   };
-  if (context_.gate != nullptr) {
-    context_.gate->RunOperatorAction(run);
-  } else {
-    run();
-  }
+  qmx::RunOperatorAction(context_.gate, run);
 }
 
 void PollingController::ShowExchangeTime(int64_t exchange_ms) {

@@ -97,11 +97,7 @@ void SearchController::Button41Click() {
   auto action = [self] {
     if (self != nullptr) self->RunSearch();
   };
-  if (context_.gate != nullptr) {
-    context_.gate->RunOperatorAction(std::move(action));
-  } else {
-    action();
-  }
+  qmx::RunOperatorAction(context_.gate, std::move(action));
 }
 
 void SearchController::Button42Click() {
@@ -174,11 +170,7 @@ void SearchController::ListBox1Click(int row) {
     }
     context.update_guard = guard;
   };
-  if (context_.gate != nullptr) {
-    context_.gate->RunOperatorAction(std::move(action));
-  } else {
-    action();
-  }
+  qmx::RunOperatorAction(context_.gate, std::move(action));
 }
 
 void SearchController::ShowSettings() {

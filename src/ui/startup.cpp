@@ -104,11 +104,7 @@ void Startup::FormCreate() {
     link_controls.OpenPort(0);
     context_.link.ClearRtsSetDtr();
   };
-  if (context_.gate != nullptr) {
-    context_.gate->RunOperatorAction(open_port);
-  } else {
-    open_port();
-  }
+  qmx::RunOperatorAction(context_.gate, open_port);
   ButtonStates::Of(context_, &window_).ResetAtStartUp();
   Repaint(window_);
   context_.measurement.counters = ExchangeCounters{};
