@@ -10,6 +10,7 @@
 #include "blocks/exchange_parameters.h"
 #include "blocks/measurement_settings.h"
 #include "blocks/output_settings.h"
+#include "blocks/recalculation.h"
 #include "blocks/user_registers.h"
 
 namespace qmx {
@@ -41,6 +42,7 @@ std::span<const Block* const> AllBlocks() {
     Append(all, CodeIntegrityBlocks());
     Append(all, DiscreteArchiveBlocks());
     Append(all, ClockPasswordBlocks());
+    Append(all, RecalculationBlocks());
     return all;
   }();
   return blocks;
@@ -58,6 +60,7 @@ std::span<const ButtonHandler> BlockButtons() {
     Append(all, CodeIntegrityButtons());
     Append(all, DiscreteArchiveButtons());
     Append(all, ClockPasswordButtons());
+    Append(all, RecalculationButtons());
     return all;
   }();
   return buttons;
@@ -101,6 +104,7 @@ void FillBlockControls(Controls& controls, BlockValues& values) {
   }
   // The user-register grid shows its cells in hexadecimal, which no row does.
   ShowUserRegisters(controls, values.profile.user_registers);
+  ShowRecalcProgram(controls, values.recalc_program);
 }
 
 void AddBlockControls(MapControls& controls) {

@@ -1,5 +1,7 @@
 #include "blocks/block_engine.h"
 
+#include <algorithm>
+#include <limits>
 #include <map>
 
 #include "link/exchange_status.h"
@@ -65,7 +67,10 @@ void Store(BlockValues& values, const Block& block, const RegisterImage& image) 
       (*ref)(values) = FloatFromRegisters(At(image, r), At(image, r + 1)).value;
     } else if (auto* ref = std::get_if<DoubleRef>(&field.slot)) {
       (*ref)(values) =
-          DoubleFromRegisters(At(image, r), At(image, r + 1), At(image, r + 2), At(image, r + 3));
+          field.count == 2
+              ? FloatFromRegisters(At(image, r), At(image, r + 1)).value
+              : DoubleFromRegisters(At(image, r), At(image, r + 1), At(image, r + 2),
+                                    At(image, r + 3));
     } else if (auto* ref = std::get_if<WordsRef>(&field.slot)) {
       std::span<uint16_t> words = (*ref)(values);
       for (size_t i = 0; i < words.size() && i < field.count; ++i) words[i] = At(image, r + i);
@@ -85,6 +90,13 @@ void Encode(BlockValues& values, const Block& block, RegisterImage& image) {
       image[r] = (*ref)(values);
     } else if (auto* ref = std::get_if<FloatRef>(&field.slot)) {
       const RegisterPair pair = FloatToRegisters((*ref)(values));
+      image[r] = pair.first;
+      image[static_cast<uint16_t>(r + 1)] = pair.second;
+    } else if (auto* ref = std::get_if<DoubleRef>(&field.slot); ref && field.count == 2) {
+      // Beyond the single range the conversion would be undefined.
+      const double value = std::clamp<double>((*ref)(values), -std::numeric_limits<float>::max(),
+                                              std::numeric_limits<float>::max());
+      const RegisterPair pair = FloatToRegisters(static_cast<float>(value));
       image[r] = pair.first;
       image[static_cast<uint16_t>(r + 1)] = pair.second;
     } else if (auto* ref = std::get_if<DoubleRef>(&field.slot)) {
@@ -320,6 +332,7 @@ bool ExchangeFailed(const ExchangeResult& result, StatusRule rule) {
 ExchangeResult ReadBlock(BlockContext& ctx, const BlockOperation& operation, StatusRule rule) {
   RegisterImage image;
   std::vector<uint16_t> words;
+  ExchangeResult repeated;
   for (const Transaction& t : operation.transactions) {
     Pause(ctx, t.pause_before_ms);
     words.assign(t.count, 0);
@@ -327,11 +340,12 @@ ExchangeResult ReadBlock(BlockContext& ctx, const BlockOperation& operation, Sta
     result.status =
         ctx.link.ReadHoldingRegisters(t.start, t.count, words.data(), &result.exception);
     if (ExchangeFailed(result, rule)) return result;
+    repeated.status |= result.status & kStatusRepeated;
     for (unsigned i = 0; i < t.count; ++i) image[static_cast<uint16_t>(t.start + i)] = words[i];
     Pause(ctx, t.pause_after_ms);
   }
   for (const Block* block : operation.blocks) Store(ctx.values, *block, image);
-  return {};
+  return repeated;
 }
 
 ExchangeResult WriteBlock(BlockContext& ctx, const BlockOperation& operation, StatusRule rule,
@@ -399,12 +413,15 @@ bool CollectBlocks(BlockContext& ctx, std::span<const BlockOperation* const> ope
 }
 
 BlockOutcome RunRead(BlockContext& ctx, const ReadProcedure& procedure) {
+  ExchangeResult repeated;
   for (const BlockOperation* operation : procedure.reads) {
     const ExchangeResult result = ReadBlock(ctx, *operation, procedure.rule);
     if (ExchangeFailed(result, procedure.rule)) return ReportFailure(ctx, result);
+    repeated.status |= result.status;
   }
   for (const Block* block : procedure.fills) FillBlock(ctx.controls, ctx.values, *block);
   if (procedure.after_fill != nullptr) procedure.after_fill(ctx);
+  if (procedure.report_repetition && repeated.status != 0) return ReportFailure(ctx, repeated);
   if (!procedure.success.empty()) ctx.dialogs.Result(procedure.success);
   return BlockOutcome::kDone;
 }

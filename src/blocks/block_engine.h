@@ -100,6 +100,12 @@ constexpr Field DoubleField(uint16_t reg, DoubleRef ref) {
 constexpr Field WordsField(uint16_t reg, uint16_t count, WordsRef ref) {
   return {reg, count, ref, std::nullopt};
 }
+// A value the program keeps as a double and the instrument as a single float
+// (two registers, upper word first): read as a parameter float (a broken one
+// is 0.0), sent rounded to a single float.
+constexpr Field SingleField(uint16_t reg, DoubleRef ref) {
+  return {reg, 2, ref, std::nullopt};
+}
 // A 32-bit count kept as one number: its rows are kLongHighFirst.
 constexpr Field LongField(uint16_t reg, LongRef ref) {
   return {reg, 2, ref, std::nullopt};
@@ -229,6 +235,10 @@ struct ReadProcedure {
   StatusRule rule = StatusRule::kAnyBitFails;
   // Shows what the rows cannot (texts of their own form), before the box.
   void (*after_fill)(BlockContext&) = nullptr;
+  // With kRepetitionIsSuccess: a read that needed a repetition is stored and
+  // shown, but then goes to OperationReport (which says nothing for a
+  // repetition alone) instead of the success box, and ends kFailed.
+  bool report_repetition = false;
 };
 
 enum class CollectPoint { kFirst, kAfterProtectionQuestion, kAfterUnlock };
@@ -284,7 +294,9 @@ struct GuardedWrite {
 BlockOutcome RunRead(BlockContext& ctx, const ReadProcedure& procedure);
 BlockOutcome RunGuardedWrite(BlockContext& ctx, const GuardedWrite& write);
 
-// The steps, for handlers with a rule no declaration expresses.
+// The steps, for handlers with a rule no declaration expresses.  A read
+// that succeeded under kRepetitionIsSuccess returns 0x8000 alone when some
+// transaction needed a repetition.
 ExchangeResult ReadBlock(BlockContext& ctx, const BlockOperation& operation, StatusRule rule);
 ExchangeResult WriteBlock(BlockContext& ctx, const BlockOperation& operation, StatusRule rule,
                           bool examine = true);

@@ -19,6 +19,7 @@
 
 #include "storage/link_settings.h"
 #include "storage/profile.h"
+#include "storage/recalc_program.h"
 
 namespace qmx {
 
@@ -100,6 +101,9 @@ struct BlockValues {
   std::array<uint16_t, 2> discrete_flags{};
   ClockValues clock;              // 1056-1061
   uint16_t menu_password = 0;     // 1264, 0-9999
+  // 1994-2057: the instrument's recalculation to standard conditions, as
+  // last read, loaded from a file or taken from its page.
+  RecalcProgram recalc_program;
 
   // The instrument's state word (300) as the last guarded write found it.
   uint16_t state_word = 0;

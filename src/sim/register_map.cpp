@@ -182,9 +182,19 @@ std::vector<uint16_t> FactoryRegisters() {
   PutHighFirst(r, 1964, 1234);
   r[1969] = 0x3E04;
   r[1970] = 0x3E7F;
-  // Recalculation program: reference pressure and temperature as constants.
+  // Recalculation program: the flow brought to 101.325 kPa and 293.15 K from
+  // the sensor's pressure and temperature (codes load, multiply, divide,
+  // add, store, end; the operand in the low byte), with 273.15 K and the
+  // expansion coefficient 0.00366099 1/K among the constants.
+  const uint16_t program[] = {0x0110, 0x0111, 0x0302, 0x0100, 0x0404,
+                              0x0103, 0x0202, 0x0401, 0x0520, 0x00FF};
+  size_t at = 1994;
+  for (uint16_t code : program) r[at++] = code;
   PutFloat(r, 2026, 101.325f);
   PutFloat(r, 2028, 293.15f);
+  PutFloat(r, 2030, 273.15f);
+  PutFloat(r, 2032, 0.00366099f);
+  PutFloat(r, 2034, 2.5f);
   return r;
 }
 

@@ -1,7 +1,11 @@
 #include "storage/recalc_program.h"
 
+#include <charconv>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <limits>
+#include <string_view>
 
 #include "storage/ini_file.h"
 #include "storage/number_text.h"
@@ -9,31 +13,84 @@
 namespace qmx {
 namespace {
 
-// The instrument holds single floats; the file shows what it will get.  A
-// constant beyond the single range becomes an infinity there (the plain
-// conversion would be undefined).
-float AsSingle(double value) {
-  if (std::fabs(value) > std::numeric_limits<float>::max()) {
-    const float infinity = std::numeric_limits<float>::infinity();
-    return std::signbit(value) ? -infinity : infinity;
-  }
-  return static_cast<float>(value);
+constexpr char kCodeSection[] = "PGM_OP_COD";
+constexpr char kConstSection[] = "PGM_CONST";
+// No value can hold a line break, so this stands for a missing key.
+constexpr std::string_view kMissing = "\n";
+
+std::string CodeKey(int i) {
+  return "op_" + std::to_string(i);
+}
+std::string ConstKey(int i) {
+  return "const_" + std::to_string(i);
+}
+
+bool Readable(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return false;
+  return std::ifstream(path, std::ios::binary).is_open();
+}
+
+// The instrument holds single floats: a constant it cannot hold is no value.
+double ConstantOf(std::string_view text) {
+  const double value = ScanDoubleText(text);
+  return std::fabs(value) <= std::numeric_limits<float>::max() ? value : 0.0;
 }
 
 }  // namespace
 
-void LoadRecalcProgram(RecalcProgram& program, const std::string& path) {
+std::string RecalcConstantText(double value) {
+  char text[64];
+  const auto [end, ec] = std::to_chars(text, text + sizeof text, value);
+  return ec == std::errc() ? std::string(text, end) : std::string("0");
+}
+
+RecalcFileStatus LoadRecalcProgram(RecalcProgram& program, const std::string& path) {
+  if (!Readable(path)) return RecalcFileStatus::kNotOpened;
   IniFile ini(path);
+  std::array<std::string, kRecalcOpCount> codes;
+  std::array<std::string, kRecalcConstCount> constants;
+  bool any = false;
   for (int i = 0; i < kRecalcOpCount; ++i) {
-    const std::string key = "op_" + std::to_string(i);
-    program.op[i] = ScanHexWord(ini.ReadString("PGM_OP_COD", key, "0.0"));
-    ini.WriteString("PGM_OP_COD", key, FormatHexWordText(program.op[i]));
+    codes[i] = ini.ReadString(kCodeSection, CodeKey(i), kMissing);
+    any = any || codes[i] != kMissing;
   }
   for (int i = 0; i < kRecalcConstCount; ++i) {
-    const std::string key = "const_" + std::to_string(i);
-    program.constants[i] = ScanDoubleText(ini.ReadString("PGM_CONST", key, "0.0"));
-    ini.WriteString("PGM_CONST", key, FormatFloatStandardText(AsSingle(program.constants[i])));
+    constants[i] = ini.ReadString(kConstSection, ConstKey(i), kMissing);
+    any = any || constants[i] != kMissing;
   }
+  if (!any) return RecalcFileStatus::kNoProgram;
+
+  for (int i = 0; i < kRecalcOpCount; ++i) {
+    if (codes[i] == kMissing) {
+      program.op[i] = 0;
+      ini.WriteString(kCodeSection, CodeKey(i), FormatHexWordText(0));
+    } else {
+      program.op[i] = ScanHexWord(codes[i]);
+    }
+  }
+  for (int i = 0; i < kRecalcConstCount; ++i) {
+    if (constants[i] == kMissing) {
+      program.constants[i] = 0.0;
+      ini.WriteString(kConstSection, ConstKey(i), RecalcConstantText(0.0));
+    } else {
+      program.constants[i] = ConstantOf(constants[i]);
+    }
+  }
+  return RecalcFileStatus::kLoaded;
+}
+
+bool SaveRecalcProgram(const RecalcProgram& program, const std::string& path) {
+  IniFile ini(path);
+  for (int i = 0; i < kRecalcOpCount; ++i) {
+    if (!ini.WriteString(kCodeSection, CodeKey(i), FormatHexWordText(program.op[i]))) return false;
+  }
+  for (int i = 0; i < kRecalcConstCount; ++i) {
+    if (!ini.WriteString(kConstSection, ConstKey(i), RecalcConstantText(program.constants[i]))) {
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace qmx

@@ -15,13 +15,32 @@ inline constexpr int kRecalcConstCount = 16;
 struct RecalcProgram {
   std::array<uint16_t, kRecalcOpCount> op{};
   std::array<double, kRecalcConstCount> constants{};
+  friend bool operator==(const RecalcProgram&, const RecalcProgram&) = default;
 };
 
-// Reads the program from `path` (a missing file or key reads as "0.0") and
-// writes every value back normalised: codes as "0x%04x", constants as
-// "%-11.4f" of the value as a single float.  Codes are hexadecimal with or
-// without "0x"; a text that is not one gives 0.  Constants are decimal or
-// exponent notation; a text that is not one gives 0.0.  Nothing is reported.
-void LoadRecalcProgram(RecalcProgram& program, const std::string& path);
+enum class RecalcFileStatus {
+  kLoaded,
+  kNotOpened,  // no such file, or one that cannot be read
+  kNoProgram,  // a file without any key of the program
+};
+
+// Reads the program from `path` into `program`.  Codes are hexadecimal with
+// or without "0x" (a text that is not one gives 0, a longer one its low 16
+// bits); constants are decimal or exponent notation (a text that is not one,
+// or a value beyond the single-float range the instrument holds, gives 0.0).
+// A key the file lacks gives 0 and is added to the file ("0x0000", "0");
+// values already in the file are left exactly as they are.  A file that
+// cannot be read or holds none of the keys leaves `program` and the file
+// untouched.
+RecalcFileStatus LoadRecalcProgram(RecalcProgram& program, const std::string& path);
+
+// Writes every code as "0x%04x" and every constant in the shortest text
+// that reads back as the same double, so a load after the save gives the
+// same program.  Other keys of an existing file stay.  False when the file
+// could not be written.
+bool SaveRecalcProgram(const RecalcProgram& program, const std::string& path);
+
+// The file's text of a constant: "273.15", "0.00366099", "1e-07".
+std::string RecalcConstantText(double value);
 
 }  // namespace qmx

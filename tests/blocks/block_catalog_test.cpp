@@ -90,7 +90,7 @@ TEST(BlockCatalogTest, ButtonsAreTheHandlersOfTheBlockUnits) {
       "Button75", "Button76", "Button63", "BitBtn20", "Button64", "BitBtn21", "Button61",
       "BitBtn18", "Button62", "BitBtn19", "Button51", "BitBtn15", "Button52", "BitBtn17",
       "BitBtn31", "Button53", "BitBtn28", "Button54", "BitBtn29", "Button47", "Button48",
-      "Button43", "Button44"};
+      "Button43", "Button44", "Button88", "Button89", "Button90", "Button91"};
   std::sort(names.begin(), names.end());
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(names, expected);

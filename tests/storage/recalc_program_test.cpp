@@ -6,6 +6,8 @@
 #include <clocale>
 #include <filesystem>
 #include <fstream>
+#include <limits>
+#include <sstream>
 #include <string>
 
 #include "storage/ini_file.h"
@@ -27,6 +29,11 @@ class RecalcProgramTest : public ::testing::Test {
   }
 
   void WriteFile(const std::string& text) { std::ofstream(path_, std::ios::binary) << text; }
+  std::string FileText() const {
+    std::ostringstream text;
+    text << std::ifstream(path_, std::ios::binary).rdbuf();
+    return text.str();
+  }
   std::string Raw(const char* section, const std::string& key) const {
     return IniFile(path_).ReadRawString(section, key, "<missing>");
   }
@@ -36,73 +43,105 @@ class RecalcProgramTest : public ::testing::Test {
   RecalcProgram program_;
 };
 
-TEST_F(RecalcProgramTest, CodesAreHexWithOrWithoutPrefixAndAreNormalised) {
-  WriteFile(
-      "[PGM_OP_COD]\nop_0=0xa3\nop_3=a3\nop_4=zz\nop_5=0X1F\nop_6=12345\nop_7=-1\n"
-      "op_8=0x\nop_9=3g\n");
+TEST_F(RecalcProgramTest, LoadTakesWhatTheFileHoldsAndRewritesNothing) {
+  const struct {
+    bool code;
+    int index;
+    const char* text;
+    double value;
+  } cases[] = {
+      {true, 0, "0xa3", 0x00A3},
+      {true, 3, "a3", 0x00A3},
+      {true, 4, "zz", 0},
+      {true, 5, "0X1F", 0x001F},
+      {true, 6, "12345", 0x2345},
+      {true, 7, "-1", 0},
+      {true, 8, "0x", 0},
+      {true, 9, "3g", 3},
+      {false, 0, "2.5", 2.5},
+      {false, 1, "1.5E2", 150.0},
+      {false, 2, "abc", 0.0},
+      {false, 3, "0.1", 0.1},
+      {false, 4, "-3.25e-1", -0.325},
+      // Beyond the single range the instrument holds there is no value.
+      {false, 5, "1e300", 0.0},
+      {false, 6, "0.00366099", 0.00366099},
+  };
+  std::string text = "[PGM_OP_COD]\n";
+  for (const auto& c : cases) {
+    if (!c.code && text.find("[PGM_CONST]") == std::string::npos) text += "[PGM_CONST]\n";
+    text += (c.code ? "op_" : "const_") + std::to_string(c.index) + "=" + c.text + "\n";
+  }
+  WriteFile(text);
   program_.op.fill(0x5555);
-  LoadRecalcProgram(program_, path_);
-
-  EXPECT_EQ(program_.op[0], 0x00A3);
-  EXPECT_EQ(program_.op[3], 0x00A3);
-  EXPECT_EQ(program_.op[4], 0);
-  EXPECT_EQ(program_.op[5], 0x001F);
-  EXPECT_EQ(program_.op[6], 0x2345);  // low 16 bits
-  EXPECT_EQ(program_.op[7], 0);       // a sign is not a hex digit
-  EXPECT_EQ(program_.op[8], 0);
-  EXPECT_EQ(program_.op[9], 3);
-  EXPECT_EQ(program_.op[31], 0);  // missing: "0.0" scans as 0
-  EXPECT_EQ(Raw("PGM_OP_COD", "op_3"), "0x00a3");
-  EXPECT_EQ(Raw("PGM_OP_COD", "op_5"), "0x001f");
-  EXPECT_EQ(Raw("PGM_OP_COD", "op_4"), "0x0000");
-  EXPECT_EQ(Raw("PGM_OP_COD", "op_31"), "0x0000");
-}
-
-TEST_F(RecalcProgramTest, ConstantsAreDoublesWrittenBackAsSingleFloats) {
-  WriteFile(
-      "[PGM_CONST]\nconst_0=2.5\nconst_1=1.5E2\nconst_2=abc\nconst_3=0.1\nconst_4=-3.25e-1\n"
-      "const_5=1e300\n");
-  LoadRecalcProgram(program_, path_);
-
-  EXPECT_EQ(program_.constants[0], 2.5);
-  EXPECT_EQ(program_.constants[1], 150.0);
-  EXPECT_EQ(program_.constants[2], 0.0);
-  EXPECT_EQ(program_.constants[3], 0.1);  // kept as the double read
-  EXPECT_EQ(program_.constants[4], -0.325);
-  EXPECT_EQ(program_.constants[5], 1e300);
-  EXPECT_EQ(program_.constants[15], 0.0);
-  EXPECT_EQ(Raw("PGM_CONST", "const_0"), "2.5000     ");
-  EXPECT_EQ(Raw("PGM_CONST", "const_1"), "150.0000   ");
-  EXPECT_EQ(Raw("PGM_CONST", "const_2"), "0.0000     ");
-  EXPECT_EQ(Raw("PGM_CONST", "const_3"), "0.1000     ");
-  EXPECT_EQ(Raw("PGM_CONST", "const_4"), "-0.3250    ");
-  // Beyond the single range the instrument would get an infinity.
-  EXPECT_EQ(Raw("PGM_CONST", "const_5"), "inf        ");
-  EXPECT_EQ(Raw("PGM_CONST", "const_15"), "0.0000     ");
-}
-
-TEST_F(RecalcProgramTest, MissingFileIsCreatedWithEveryKey) {
   program_.constants.fill(7.0);
-  LoadRecalcProgram(program_, path_);
-  EXPECT_EQ(program_.op, (std::array<uint16_t, kRecalcOpCount>{}));
-  EXPECT_EQ(program_.constants, (std::array<double, kRecalcConstCount>{}));
-  for (int i = 0; i < kRecalcOpCount; ++i) {
-    EXPECT_EQ(Raw("PGM_OP_COD", "op_" + std::to_string(i)), "0x0000") << i;
+  EXPECT_EQ(LoadRecalcProgram(program_, path_), RecalcFileStatus::kLoaded);
+
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    if (c.code) {
+      EXPECT_EQ(program_.op[c.index], c.value);
+      EXPECT_EQ(Raw("PGM_OP_COD", "op_" + std::to_string(c.index)), c.text);
+    } else {
+      EXPECT_EQ(program_.constants[c.index], c.value);
+      EXPECT_EQ(Raw("PGM_CONST", "const_" + std::to_string(c.index)), c.text);
+    }
   }
-  for (int i = 0; i < kRecalcConstCount; ++i) {
-    EXPECT_EQ(Raw("PGM_CONST", "const_" + std::to_string(i)), "0.0000     ") << i;
-  }
+  // Missing keys give 0 and are added.
+  EXPECT_EQ(program_.op[31], 0);
+  EXPECT_EQ(program_.constants[15], 0.0);
+  EXPECT_EQ(Raw("PGM_OP_COD", "op_31"), "0x0000");
+  EXPECT_EQ(Raw("PGM_CONST", "const_15"), "0");
 }
 
-TEST_F(RecalcProgramTest, ConstantsUseADotUnderACommaLocale) {
+TEST_F(RecalcProgramTest, FileThatCannotBeReadOrHoldsNoProgramChangesNothing) {
+  program_.op[1] = 0x1234;
+  program_.constants[1] = 2.5;
+  const RecalcProgram held = program_;
+  EXPECT_EQ(LoadRecalcProgram(program_, path_), RecalcFileStatus::kNotOpened);
+  EXPECT_FALSE(std::filesystem::exists(path_));
+  EXPECT_EQ(LoadRecalcProgram(program_, dir_), RecalcFileStatus::kNotOpened);
+
+  const std::string profile = "[TAB]\nnum=0\n[PGM_CONST]\nother=1\n";
+  WriteFile(profile);
+  EXPECT_EQ(LoadRecalcProgram(program_, path_), RecalcFileStatus::kNoProgram);
+  EXPECT_EQ(FileText(), profile);
+  EXPECT_EQ(program_, held);
+}
+
+TEST_F(RecalcProgramTest, SaveThenLoadGivesTheSameProgram) {
+  for (int i = 0; i < kRecalcOpCount; ++i) program_.op[i] = static_cast<uint16_t>(0x0F0F * i);
+  const double constants[] = {
+      0.00366099, 273.15, 101.325, 1e-7, 4e-7f, -0.1f, 3.4028234663852886e38, 1.401298464324817e-45,
+      2.5,        0.0};
+  for (int i = 0; i < 10; ++i) program_.constants[i] = constants[i];
+  WriteFile("; kept\n[PGM_CONST]\nconst_0=9\nnote=x\n");
+  ASSERT_TRUE(SaveRecalcProgram(program_, path_));
+  EXPECT_EQ(Raw("PGM_OP_COD", "op_11"), "0xa5a5");
+  EXPECT_EQ(Raw("PGM_CONST", "const_0"), "0.00366099");
+  EXPECT_EQ(Raw("PGM_CONST", "const_1"), "273.15");
+  EXPECT_EQ(Raw("PGM_CONST", "note"), "x");
+
+  RecalcProgram loaded;
+  loaded.op.fill(1);
+  ASSERT_EQ(LoadRecalcProgram(loaded, path_), RecalcFileStatus::kLoaded);
+  EXPECT_EQ(loaded, program_);
+
+  EXPECT_FALSE(SaveRecalcProgram(program_, dir_ + "/no/such/dir.pgm"));
+}
+
+TEST_F(RecalcProgramTest, NumbersUseADotUnderACommaLocale) {
   const std::string previous = std::setlocale(LC_ALL, nullptr);
   if (std::setlocale(LC_ALL, "ru_RU.UTF-8") == nullptr) GTEST_SKIP() << "no ru_RU.UTF-8";
+  program_.constants[0] = 2.5;
+  const bool saved = SaveRecalcProgram(program_, path_);
+  const std::string text = Raw("PGM_CONST", "const_0");
   WriteFile("[PGM_CONST]\nconst_0=1.5E2\n");
   LoadRecalcProgram(program_, path_);
-  const std::string text = Raw("PGM_CONST", "const_0");
   std::setlocale(LC_ALL, previous.c_str());
+  EXPECT_TRUE(saved);
+  EXPECT_EQ(text, "2.5");
   EXPECT_EQ(program_.constants[0], 150.0);
-  EXPECT_EQ(text, "150.0000   ");
 }
 
 }  // namespace
