@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "ui/choice_lists.h"
+#include "ui/debug_poll_controller.h"
 #include "ui/link_bar.h"
 #include "ui/page_sets.h"
 #include "ui/polling_controller.h"
@@ -105,6 +106,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
   // The measured-value views and the page changes; both live with the window.
   new TabSwitching(*this, *new PollingController(context_, *this));
   new SearchController(context_, this);
+  new DebugPollController(context_, *this);
   resize(kDesignWidth, kDesignHeight);
   SetEngineeringView(false);
 }

@@ -83,16 +83,11 @@ PollingController::PollingController(AppContext& context, MainWindow& window)
 
   // The window's other timers.  The event loop already keeps the window
   // alive (Timer2) and the link waits on its own clock (Timer8, Timer9), so
-  // they only keep their designed rhythm; the debug polls of Timer5 and
-  // Timer6 have no command that starts them and just re-arm.
+  // they only keep their designed rhythm.  The debug tabs' Timer5 and Timer6
+  // belong to their own controller.
   MakeTimer(this, "Timer1", kHousekeepingMs, false)->start();
   MakeTimer(this, "Timer2", kTimer2Ms, false)->start();
   MakeTimer(this, "Timer4", kHousekeepingMs, true)->start();
-  for (const char* name : {"Timer5", "Timer6"}) {
-    QTimer* timer = MakeTimer(this, name, kHousekeepingMs, true);
-    connect(timer, &QTimer::timeout, timer, [timer] { timer->start(kHousekeepingMs); });
-    timer->start();
-  }
   timer8_->start();
   MakeTimer(this, "Timer9", kHousekeepingMs, true)->start();
 

@@ -8,7 +8,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPalette>
+#include <QHeaderView>
 #include <QPushButton>
+#include <QTableWidget>
+#include <algorithm>
+
+#include "operator/controls.h"
 
 namespace qmx {
 
@@ -84,6 +89,30 @@ QLabel* MakeStatusPanel(QWidget* parent, const char* name, const char* caption) 
   panel->setPalette(palette);
   panel->hide();
   return panel;
+}
+
+QTableWidget* MakeReadOnlyGrid(QWidget* parent, const char* name, int rows, int columns,
+                               int width) {
+  auto* grid = new QTableWidget(rows, columns, parent);
+  grid->setObjectName(QLatin1String(name));
+  grid->horizontalHeader()->hide();
+  grid->verticalHeader()->hide();
+  grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  grid->setSelectionMode(QAbstractItemView::SingleSelection);
+  const QColor button_face(kColorButtonFace.r, kColorButtonFace.g, kColorButtonFace.b);
+  for (int row = 0; row < rows; ++row) {
+    for (int column = 0; column < columns; ++column) {
+      auto* item = new QTableWidgetItem;
+      item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+      if (row == 0 || column == 0) item->setBackground(button_face);
+      grid->setItem(row, column, item);
+    }
+  }
+  for (int column = 0; column < columns; ++column) grid->setColumnWidth(column, width);
+  const int row_height = grid->verticalHeader()->defaultSectionSize();
+  grid->setMinimumSize(columns * width + 4, std::min(rows, 20) * row_height + 4);
+  return grid;
 }
 
 void AddRow(QGridLayout* grid, int row, int column, const char* caption, QWidget* control) {

@@ -12,6 +12,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QTableWidget;
 class QWidget;
 
 namespace qmx {
@@ -35,6 +36,12 @@ QLabel* MakeValueLabel(QWidget* parent, const char* name, const char* text = "")
 QLabel* MakePanel(QWidget* parent, const char* name, const char* caption = "");
 // A status panel in StatusPanelColor, hidden until an exchange shows it.
 QLabel* MakeStatusPanel(QWidget* parent, const char* name, const char* caption = "");
+
+// A grid the program writes into and the operator only reads: `rows` x
+// `columns` cells, its first row the header (the grid's own cells, as the
+// blocks count them), columns `width` pixels wide.
+QTableWidget* MakeReadOnlyGrid(QWidget* parent, const char* name, int rows, int columns,
+                               int width);
 
 // Caption in column `column`, control in the next one.
 void AddRow(QGridLayout* grid, int row, int column, const char* caption, QWidget* control);
