@@ -8,6 +8,7 @@
 #include "blocks/device_commands.h"
 #include "blocks/discrete_archive.h"
 #include "blocks/exchange_parameters.h"
+#include "blocks/external_sensor.h"
 #include "blocks/measurement_settings.h"
 #include "blocks/output_settings.h"
 #include "blocks/recalculation.h"
@@ -42,6 +43,7 @@ std::span<const Block* const> AllBlocks() {
     Append(all, CodeIntegrityBlocks());
     Append(all, DiscreteArchiveBlocks());
     Append(all, ClockPasswordBlocks());
+    Append(all, ExternalSensorBlocks());
     Append(all, RecalculationBlocks());
     return all;
   }();
@@ -60,6 +62,7 @@ std::span<const ButtonHandler> BlockButtons() {
     Append(all, CodeIntegrityButtons());
     Append(all, DiscreteArchiveButtons());
     Append(all, ClockPasswordButtons());
+    Append(all, ExternalSensorButtons());
     Append(all, RecalculationButtons());
     return all;
   }();
@@ -80,6 +83,7 @@ std::vector<ControlInfo> BlockControlList() {
   for (const ControlInfo& info : CodeIntegrityControls()) add(info);
   for (const ControlInfo& info : DiscreteArchiveUnboundControls()) add(info);
   for (const ControlInfo& info : ClockPasswordUnboundControls()) add(info);
+  for (const ControlInfo& info : ExternalSensorUnboundControls()) add(info);
   for (const Block* block : AllBlocks()) {
     for (const ControlRow& row : block->rows) add({row.control, KindOf(row), row.items});
   }

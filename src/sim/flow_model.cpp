@@ -15,6 +15,25 @@ double Wave(int64_t ms, double period_s) {
   return std::sin(2.0 * std::numbers::pi * static_cast<double>(ms) / (period_s * 1000.0));
 }
 
+// -3..3 counts, the same for the same moment and channel.
+int AdcNoise(int64_t ms, uint32_t channel) {
+  uint32_t x = (static_cast<uint32_t>(ms / 50) * 2654435761u) ^ (channel * 40503u);
+  x ^= x >> 15;
+  x *= 2246822519u;
+  x ^= x >> 13;
+  return static_cast<int>(x % 7) - 3;
+}
+
+// The code `share` of the way from `zero` to `full`, with noise.
+uint32_t Code(double share, uint32_t zero, uint32_t full, int noise) {
+  const double code = zero + share * (static_cast<double>(full) - zero) + noise;
+  return static_cast<uint32_t>(std::llround(std::clamp(code, 0.0, 4294967295.0)));
+}
+
+double Share(double value, double low, double high) {
+  return high != low ? (value - low) / (high - low) : 0.0;
+}
+
 uint32_t Seconds(int64_t now_ms, int64_t origin_ms, uint32_t base_s) {
   const int64_t elapsed = now_ms > origin_ms ? (now_ms - origin_ms) / 1000 : 0;
   return static_cast<uint32_t>(base_s + elapsed);
@@ -102,6 +121,19 @@ double FlowModel::ProcessTemperatureAt(int64_t ms) {
 }
 double FlowModel::PressureAt(int64_t ms) {
   return 412.0 + 3.0 * Wave(ms, 45.0);
+}
+
+SensorReadout SensorReadoutAt(int64_t ms, double pressure, double temperature_c,
+                              const SensorCalibration& c) {
+  SensorReadout out;
+  const double voltage = c.voltage_low + Share(pressure, c.pressure_low, c.pressure_high) *
+                                             (c.voltage_high - c.voltage_low);
+  out.a1 = Code(c.a1_umax != 0.0 ? voltage / c.a1_umax : 0.0, c.a1_zero, c.a1_max, AdcNoise(ms, 1));
+  out.voltage = Share(out.a1, c.a1_zero, c.a1_max) * c.a1_umax;
+  const double resistance = 100.0 * (1.0 + 0.00385 * temperature_c);
+  out.a2 = Code(Share(resistance, c.r_min, c.r_max), c.a2_min, c.a2_max, AdcNoise(ms, 2));
+  out.resistance = c.r_min + Share(out.a2, c.a2_min, c.a2_max) * (c.r_max - c.r_min);
+  return out;
 }
 
 }  // namespace qmx::sim

@@ -18,6 +18,37 @@ struct FlowSettings {
   double pulse_period_s = 0.1;  // pulse plus pause
 };
 
+// The external sensor's calibration as the instrument holds it (1921-1926,
+// 1931-1938, 1984-1991): pressures in the unit of 1930.
+struct SensorCalibration {
+  double voltage_low = 0.0;
+  double pressure_low = 0.0;
+  double voltage_high = 0.0;
+  double pressure_high = 0.0;
+  uint32_t a1_zero = 0;  // ADC code at pressure zero
+  uint32_t a1_max = 0;   // ADC code at the upper pressure point
+  double a1_umax = 0.0;  // bridge voltage there, V
+  uint32_t a2_min = 0;   // ADC codes and resistances of the temperature points
+  double r_min = 0.0;
+  uint32_t a2_max = 0;
+  double r_max = 0.0;
+};
+
+// What the sensor's converter gives: a few counts of noise around the codes
+// the calibration points put on the pressure and the temperature, and the
+// voltage and resistance it derives from those codes.
+struct SensorReadout {
+  uint32_t a1 = 0;
+  uint32_t a2 = 0;
+  double voltage = 0.0;     // V
+  double resistance = 0.0;  // ohm
+};
+
+// `pressure` in the unit of the calibration; a platinum resistor with 100
+// ohm at 0 degrees Celsius.
+SensorReadout SensorReadoutAt(int64_t ms, double pressure, double temperature_c,
+                              const SensorCalibration& calibration);
+
 class FlowModel {
  public:
   explicit FlowModel(int64_t now_ms = 0);

@@ -1,5 +1,6 @@
 #include "sim/instrument.h"
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 
@@ -383,6 +384,9 @@ void Instrument::ApplyWrite(const SlaveRequest& request, int64_t now_ms) {
   if (touches_clock) RenderClock();
   for (unsigned i = 0; i < request.count; ++i) regs_[first + i] = request.values[i];
   if (touches_clock) WriteClock(&regs_[reg::kClockYear]);
+  // A1_0 of the external sensor is one value the instrument hands out at
+  // two places: a write of 1925-1926 shows at 1948-1949 too.
+  for (unsigned a = std::max(first, 1925u); a < std::min(end, 1927u); ++a) regs_[a + 23] = regs_[a];
   for (unsigned a = first; a < end; ++a) {
     const auto kind = KindOf(static_cast<uint16_t>(a));
     if (kind == RegisterKind::kCommand || kind == RegisterKind::kFreeCommand) {
@@ -462,6 +466,10 @@ void Instrument::RenderClock() {
 
 float Instrument::ConfigFloat(uint16_t address) const {
   return FloatFromWords(regs_[address], regs_[address + 1]);
+}
+
+uint32_t Instrument::LongLowFirst(uint16_t address) const {
+  return static_cast<uint32_t>(regs_[address + 1]) << 16 | regs_[address];
 }
 
 FlowSettings Instrument::CurrentFlowSettings() const {
@@ -550,17 +558,20 @@ void Instrument::Render(int64_t now_ms) {
 
   // The external sensor module.
   const uint16_t sensor_state = sensor_on ? 0 : kNotMeasured;
-  Put2(regs_, reg::kSensorAdcA1,
-       LongWordsHighFirst(sensor_on ? static_cast<uint32_t>(0x00400000 + pressure * 1000.0) : 0));
-  const uint32_t a2 = sensor_on ? static_cast<uint32_t>(0x00300000 + process_t * 1000.0) : 0;
-  Put2(regs_, reg::kSensorAdcA2, LongWordsHighFirst(a2));
-  Put2(regs_, reg::kSensorAdcA2Second, LongWordsHighFirst(a2));
+  // Its converter runs whether or not the instrument processes what it
+  // gives, so the codes can be calibrated with the measurement off.
+  const SensorReadout adc = SensorReadoutAt(
+      now_ms, PressureInUnit(pressure, regs_[reg::kSensorPressureUnit]), process_t,
+      {ConfigFloat(1931), ConfigFloat(1933), ConfigFloat(1935), ConfigFloat(1937),
+       LongLowFirst(1925), LongLowFirst(1921), ConfigFloat(1923), LongLowFirst(1984),
+       ConfigFloat(1986), LongLowFirst(1988), ConfigFloat(1990)});
+  Put2(regs_, reg::kSensorAdcA1, LongWordsHighFirst(adc.a1));
+  Put2(regs_, reg::kSensorAdcA2, LongWordsHighFirst(adc.a2));
+  Put2(regs_, reg::kSensorAdcA2Second, LongWordsHighFirst(adc.a2));
   regs_[reg::kSensorAdcError] = 0;
-  Put2(regs_, reg::kSensorVoltage,
-       FloatWords(sensor_on ? static_cast<float>(pressure / 1600.0 * 5.0) : 0.0f));
+  Put2(regs_, reg::kSensorVoltage, FloatWords(static_cast<float>(adc.voltage)));
   regs_[521] = 0;
-  Put2(regs_, reg::kSensorResistance,
-       FloatWords(sensor_on ? static_cast<float>(100.0 * (1.0 + 0.00385 * process_t)) : 0.0f));
+  Put2(regs_, reg::kSensorResistance, FloatWords(static_cast<float>(adc.resistance)));
   regs_[524] = 0;
   Put2(regs_, reg::kSensorPressure,
        FloatWords(

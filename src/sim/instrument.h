@@ -158,6 +158,8 @@ class Instrument {
   void RenderClock();
   FlowSettings CurrentFlowSettings() const;
   float ConfigFloat(uint16_t address) const;
+  // Two registers, low word first (the external sensor's ADC codes).
+  uint32_t LongLowFirst(uint16_t address) const;
   void Latch(int64_t now_ms);
   // Faults of this request; returns false when one keeps it unheard.
   bool ConsumeFaults(std::vector<Fault>* acting);

@@ -158,7 +158,7 @@ std::vector<uint16_t> FactoryRegisters() {
   PutFloat(r, 1959, 0.2f);
   // External sensor: kPa, 0..5 V for 0..1600 kPa, measuring.
   PutLowFirst(r, 1921, 0x00ABCDEF);
-  PutFloat(r, 1923, 2.5f);
+  PutFloat(r, 1923, 5.0f);
   PutLowFirst(r, 1925, 0x00012345);
   r[reg::kSensorPressureUnit] = 1;
   PutFloat(r, 1931, 0.0f);

@@ -91,6 +91,9 @@ TEST(BlockCatalogTest, ButtonsAreTheHandlersOfTheBlockUnits) {
       "BitBtn18", "Button62", "BitBtn19", "Button51", "BitBtn15", "Button52", "BitBtn17",
       "BitBtn31", "Button53", "BitBtn28", "Button54", "BitBtn29", "Button47", "Button48",
       "Button43", "Button44", "Button88", "Button89", "Button90", "Button91"};
+  // The external sensor's pages.
+  expected.insert(expected.end(),
+                  {"Button55", "Button56", "Button57", "Button58", "Button59", "Button60"});
   std::sort(names.begin(), names.end());
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(names, expected);
