@@ -10,6 +10,7 @@
 #include "blocks/exchange_parameters.h"
 #include "blocks/external_sensor.h"
 #include "blocks/measurement_settings.h"
+#include "blocks/module_parameters.h"
 #include "blocks/output_settings.h"
 #include "blocks/recalculation.h"
 #include "blocks/user_registers.h"
@@ -24,7 +25,8 @@ void Append(std::vector<T>& to, std::span<const T> from) {
 
 ControlKind KindOf(const ControlRow& row) {
   if (row.items != nullptr) return ControlKind::kComboBox;
-  if (row.show == Show::kChecked || row.take == Take::kChecked || row.show == Show::kBit) {
+  if (row.show == Show::kChecked || row.take == Take::kChecked || row.show == Show::kBit ||
+      row.take == Take::kBit) {
     return ControlKind::kCheckBox;
   }
   return row.take == Take::kNone ? ControlKind::kLabel : ControlKind::kEdit;
@@ -45,6 +47,7 @@ std::span<const Block* const> AllBlocks() {
     Append(all, ClockPasswordBlocks());
     Append(all, ExternalSensorBlocks());
     Append(all, RecalculationBlocks());
+    Append(all, ModuleBlocks());
     return all;
   }();
   return blocks;
@@ -64,6 +67,7 @@ std::span<const ButtonHandler> BlockButtons() {
     Append(all, ClockPasswordButtons());
     Append(all, ExternalSensorButtons());
     Append(all, RecalculationButtons());
+    Append(all, ModuleButtons());
     return all;
   }();
   return buttons;
@@ -84,6 +88,7 @@ std::vector<ControlInfo> BlockControlList() {
   for (const ControlInfo& info : DiscreteArchiveUnboundControls()) add(info);
   for (const ControlInfo& info : ClockPasswordUnboundControls()) add(info);
   for (const ControlInfo& info : ExternalSensorUnboundControls()) add(info);
+  for (const ControlInfo& info : ModuleUnboundControls()) add(info);
   for (const Block* block : AllBlocks()) {
     for (const ControlRow& row : block->rows) add({row.control, KindOf(row), row.items});
   }

@@ -174,6 +174,8 @@ std::string TextOf(BlockValues& values, const Block& block, const Field& field,
       return std::to_string(LongOf(values, block, field, row));
     case TextForm::kDecimal:
       return std::to_string(WordOf(values, field, row.reg));
+    case TextForm::kWordHex:
+      return FormatWordHex(WordOf(values, field, row.reg));
     case TextForm::kFloatStandard:
       return FormatFloatStandard(NumberOf(values, field, row.reg));
     case TextForm::kFloatShort:

@@ -139,6 +139,7 @@ enum class TextForm {
   kDouble,
   // Two word fields, `reg` the upper word: the 32-bit number in decimal.
   kLongHighFirst,
+  kWordHex,  // one word, "%04X": codes and status words
 };
 
 enum class Take {

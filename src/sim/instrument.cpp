@@ -13,6 +13,8 @@ constexpr uint16_t kCutOffBit = 0x0004;      // flow state: below the cut-off
 constexpr uint16_t kCleaningBit = 0x4000;    // flow state: cleaning the electrodes
 constexpr uint16_t kNotMeasured = 0x8000;    // error words: quantity not measured
 constexpr uint16_t kProtectionBit = 0x8000;  // register 300: write protection on
+// 1 = the measuring module is on the service connector.
+constexpr uint16_t kModuleLinkRegister = 1072;
 constexpr uint8_t kNoiseByte = 0xFF;
 constexpr uint8_t kExtraByte = 0x00;
 
@@ -548,9 +550,13 @@ void Instrument::Render(int64_t now_ms) {
   apply_overrides();
 
   // What follows the block: the module's own view and the raw error words.
-  Put2(regs_, reg::kModuleFlow, FloatWords(static_cast<float>(raw)));
-  regs_[reg::kModuleErrorHi] = regs_[reg::kFlowState];
-  regs_[reg::kModuleErrorLo] = regs_[reg::kFlowError];
+  // A module handed to the service connector (1072 = 1) no longer talks to
+  // the instrument, whose copy of its data stays as last heard.
+  if (regs_[kModuleLinkRegister] != 1) {
+    Put2(regs_, reg::kModuleFlow, FloatWords(static_cast<float>(raw)));
+    regs_[reg::kModuleErrorHi] = regs_[reg::kFlowState];
+    regs_[reg::kModuleErrorLo] = regs_[reg::kFlowError];
+  }
   regs_[reg::kRawErrorHi] = regs_[reg::kFlowState];
   regs_[reg::kRawErrorLo] = regs_[reg::kFlowError];
   Put4(regs_, reg::kPulseVolume, DoubleWords(flow_.pulse_backlog_m3()));

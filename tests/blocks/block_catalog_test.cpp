@@ -91,6 +91,8 @@ TEST(BlockCatalogTest, ButtonsAreTheHandlersOfTheBlockUnits) {
       "BitBtn18", "Button62", "BitBtn19", "Button51", "BitBtn15", "Button52", "BitBtn17",
       "BitBtn31", "Button53", "BitBtn28", "Button54", "BitBtn29", "Button47", "Button48",
       "Button43", "Button44", "Button88", "Button89", "Button90", "Button91"};
+  // The measuring module's page and tab.
+  expected.insert(expected.end(), {"Button65", "Button84", "Button86", "Button87"});
   // The external sensor's pages.
   expected.insert(expected.end(),
                   {"Button55", "Button56", "Button57", "Button58", "Button59", "Button60"});

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QVBoxLayout>
 #include <string>
 
 #include "blocks/module_data.h"
@@ -53,12 +54,23 @@ MeasuringModulePage::MeasuringModulePage(AppContext& /*context*/, QWidget* paren
   grid->addWidget(MakeCaption(this, "Сырые ошибки"), 2, 2, 1, 2);
   AddRow(grid, 3, 2, "HI", MakeValueLabel(this, "Label390", "0x0000"));
   AddRow(grid, 4, 2, "LO", MakeValueLabel(this, "Label392", "0x0000"));
-  grid->addWidget(MakeButton(this, "Button70", "Прочитать"), 6, 2, 1, 2);
-  grid->addWidget(MakeButton(this, "Button71", "Циклическое чтение"), 7, 2, 1, 2);
+  // The buttons in a column of their own beside the bit rows, so that they
+  // do not stretch the rows of the cells.
+  auto* buttons = new QVBoxLayout;
+  buttons->addWidget(MakeButton(this, "Button70", "Прочитать"));
+  buttons->addWidget(MakeButton(this, "Button71", "Циклическое чтение"));
   QPushButton* stop = MakeButton(this, "Button72", "Остановить цикл. чтен.");
   stop->setEnabled(false);
-  grid->addWidget(stop, 8, 2, 1, 2);
-  grid->addWidget(MakeButton(this, "Button83", "Прочитать разрешения ошибок"), 10, 2, 1, 2);
+  buttons->addWidget(stop);
+  buttons->addSpacing(12);
+  buttons->addWidget(MakeButton(this, "Button83", "Прочитать разрешения ошибок"));
+  buttons->addWidget(MakeButton(this, "Button84", "Записать разрешения ошибок"));
+  // Where the module talks: to the service connector or to the instrument.
+  buttons->addSpacing(12);
+  buttons->addWidget(MakeButton(this, "Button86", "Изм. модуль к техн. разъему"));
+  buttons->addWidget(MakeButton(this, "Button87", "Изм. модуль к прибору"));
+  buttons->addStretch(1);
+  grid->addLayout(buttons, 6, 2, 13, 2);
   PushToTopLeft(grid);
 }
 
