@@ -1,6 +1,6 @@
-// The recalculation program 1994-2057: what a read shows, that an unedited
-// write puts back exactly what was read, which cells stop a write, the
-// question, failures and repetitions, and the .pgm load and save buttons.
+// The recalculation program 1994-2057: what a read shows, an unedited write
+// putting back exactly what was read, the cells that stop a write, failures,
+// repetitions, and the file buttons.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -11,26 +11,19 @@
 #include "block_fixture.h"
 #include "blocks/recalculation.h"
 #include "registers/encoding.h"
-#include "storage/ini_file.h"
 
 namespace qmx::test {
 namespace {
 
 using ::testing::ElementsAre;
 
-constexpr char kReadText[] = "Прочитаны настройки виртуальной машины.";
 constexpr char kQuestion[] = "Данные виртуальной машины будут переписаны?.";
 constexpr char kWrittenText[] = "Запись виртуальной машины успешно осуществлена.";
-constexpr char kUnlock[] = "write 1278 x2 = 1, 1";
-constexpr char kLock[] = "write 1278 x2 = 0, 0";
+constexpr char kFloatError[] = "Вводимые данные не получается представить плавающим числом.";
+constexpr char kCodeError[] = "Вводимые данные не получается представить целым числом.";
 
 class RecalculationTest : public BlockTest {
  protected:
-  void PutConstant(int i, float value) {
-    const RegisterPair pair = FloatToRegisters(value);
-    meter_.Set(static_cast<uint16_t>(2026 + 2 * i), pair.first);
-    meter_.Set(static_cast<uint16_t>(2027 + 2 * i), pair.second);
-  }
   std::vector<uint16_t> Program() { return meter_.Get(1994, 64); }
   void Restart() {
     bus_.ClearJournal();
@@ -40,25 +33,27 @@ class RecalculationTest : public BlockTest {
 
 TEST_F(RecalculationTest, ReadShowsTheProgramAndAnUneditedWriteSendsItBackBitForBit) {
   const struct {
-    bool code;
-    int index;
-    float value;
+    uint16_t reg;
+    float value;  // a code when reg < 2026
+    std::string cell;
     const char* shown;
-  } cases[] = {{true, 0, 163, "0x00A3"},      {true, 31, 0xBEEF, "0xBEEF"},
-               {false, 0, 2.5f, "2.500000"},  {false, 1, 0.00366099f, "0.003661"},
-               {false, 2, 4e-7f, "0.000000"}, {false, 15, -273.15f, "-273.149994"}};
+  } cases[] = {{1994, 163, RecalcCodeCell(0), "0x00A3"},
+               {2025, 0xBEEF, RecalcCodeCell(31), "0xBEEF"},
+               {2026, 2.5f, RecalcConstantCell(0), "2.500000"},
+               {2028, 0.00366099f, RecalcConstantCell(1), "0.003661"},
+               {2030, 4e-7f, RecalcConstantCell(2), "0.000000"},
+               {2056, -273.15f, RecalcConstantCell(15), "-273.149994"}};
   for (const auto& c : cases) {
-    if (c.code) meter_.Set(static_cast<uint16_t>(1994 + c.index), static_cast<uint16_t>(c.value));
-    if (!c.code) PutConstant(c.index, c.value);
+    const RegisterPair pair = FloatToRegisters(c.value);
+    if (c.reg < 2026) meter_.Set(c.reg, static_cast<uint16_t>(c.value));
+    if (c.reg >= 2026) meter_.Set(c.reg, pair.first);
+    if (c.reg >= 2026) meter_.Set(static_cast<uint16_t>(c.reg + 1), pair.second);
   }
   const std::vector<uint16_t> read = Program();
   EXPECT_EQ(Button90Click(ctx_), BlockOutcome::kDone);
   EXPECT_THAT(Journal(), ElementsAre("read 1994 x64"));
-  EXPECT_THAT(dialogs_.texts(), ElementsAre(kReadText));
-  for (const auto& c : cases) {
-    const std::string cell = c.code ? RecalcCodeCell(c.index) : RecalcConstantCell(c.index);
-    EXPECT_EQ(controls_.Text(cell), c.shown) << cell;
-  }
+  EXPECT_THAT(dialogs_.texts(), ElementsAre("Прочитаны настройки виртуальной машины."));
+  for (const auto& c : cases) EXPECT_EQ(controls_.Text(c.cell), c.shown) << c.reg;
 
   for (uint16_t reg = 1994; reg <= 2057; ++reg) meter_.Set(reg, 0x1111);
   Restart();
@@ -66,60 +61,45 @@ TEST_F(RecalculationTest, ReadShowsTheProgramAndAnUneditedWriteSendsItBackBitFor
   EXPECT_EQ(Button91Click(ctx_), BlockOutcome::kDone);
   // No state word, no protection question.
   ASSERT_EQ(Journal().size(), 3u);
-  EXPECT_EQ(Journal().front(), kUnlock);
-  EXPECT_EQ(Journal().back(), kLock);
+  EXPECT_EQ(Journal().front(), "write 1278 x2 = 1, 1");
   EXPECT_THAT(dialogs_.texts(), ElementsAre(kQuestion, kWrittenText));
   EXPECT_EQ(Program(), read);
+  EXPECT_FALSE(meter_.unlocked());
 }
 
-TEST_F(RecalculationTest, EditedCellsAreConverted) {
+TEST_F(RecalculationTest, EditedCellsAreTakenBeforeTheQuestionAndRefusedOnesStopIt) {
   ShowRecalcProgram(controls_, values_.recalc_program);
   controls_.SetText(RecalcCodeCell(4), " 0x1f ");
   controls_.SetText(RecalcCodeCell(5), "a3");
   controls_.SetText(RecalcConstantCell(3), "1.25E1");
-  controls_.SetText(RecalcConstantCell(4), "0.1");
+  No();
+  EXPECT_EQ(Button91Click(ctx_), BlockOutcome::kCancelled);
+  EXPECT_TRUE(Journal().empty());
+  EXPECT_EQ(controls_.Text(RecalcCodeCell(4)), "0x001F");
   Yes();
   EXPECT_EQ(Button91Click(ctx_), BlockOutcome::kDone);
-  EXPECT_EQ(meter_.Get(1998), 0x001F);
-  EXPECT_EQ(meter_.Get(1999), 0x00A3);
-  EXPECT_THAT(meter_.Get(2032, 4), ElementsAre(0x4148, 0x0000, 0x3DCC, 0xCCCD));
-  EXPECT_EQ(controls_.Text(RecalcCodeCell(4)), "0x001F");
-  EXPECT_EQ(controls_.Text(RecalcConstantCell(4)), "0.100000");
-}
+  EXPECT_THAT(meter_.Get(1998, 2), ElementsAre(0x001F, 0x00A3));
+  EXPECT_THAT(meter_.Get(2032, 2), ElementsAre(0x4148, 0x0000));
 
-TEST_F(RecalculationTest, CellsThatAreNoNumberStopTheWriteBeforeTheQuestion) {
   const struct {
     bool code;
     const char* text;
     const char* message;
-  } cases[] = {{true, "zz", "Вводимые данные не получается представить целым числом."},
-               {true, "1A2B3", "Вводимые данные не получается представить целым числом."},
-               {true, "0x", "Вводимые данные не получается представить целым числом."},
-               {false, "2,5", "Вводимые данные не получается представить плавающим числом."},
-               {false, "1e39", "Вводимые данные не получается представить плавающим числом."},
-               {false, "", "Вводимые данные не получается представить плавающим числом."}};
-  values_.recalc_program.op[7] = 0x0707;
-  for (const auto& c : cases) {
+  } refused[] = {{true, "zz", kCodeError},     {true, "1A2B3", kCodeError},
+                 {true, "0x", kCodeError},     {false, "2,5", kFloatError},
+                 {false, "1e39", kFloatError}, {false, "", kFloatError}};
+  const RecalcProgram held = values_.recalc_program;
+  for (const auto& c : refused) {
     SCOPED_TRACE(c.text);
-    ShowRecalcProgram(controls_, values_.recalc_program);
-    controls_.SetText(RecalcCodeCell(7), "0x1234");
+    ShowRecalcProgram(controls_, held);
+    controls_.SetText(RecalcCodeCell(0), "0x1234");
     controls_.SetText(c.code ? RecalcCodeCell(9) : RecalcConstantCell(9), c.text);
     Restart();
     EXPECT_EQ(Button91Click(ctx_), BlockOutcome::kInputError);
     EXPECT_TRUE(Journal().empty());
     EXPECT_THAT(dialogs_.texts(), ElementsAre(c.message, kTextNoWrite));
-    // Nothing taken, not even the cells before the refused one.
-    EXPECT_EQ(values_.recalc_program.op[7], 0x0707);
+    EXPECT_EQ(values_.recalc_program, held);  // not even the cells before it
   }
-}
-
-TEST_F(RecalculationTest, NoSendsNothingButKeepsWhatWasTaken) {
-  ShowRecalcProgram(controls_, values_.recalc_program);
-  controls_.SetText(RecalcConstantCell(0), "7.5");
-  No();
-  EXPECT_EQ(Button91Click(ctx_), BlockOutcome::kCancelled);
-  EXPECT_TRUE(Journal().empty());
-  EXPECT_EQ(values_.recalc_program.constants[0], 7.5);
 }
 
 TEST_F(RecalculationTest, FailuresAndRepetitions) {
@@ -130,66 +110,40 @@ TEST_F(RecalculationTest, FailuresAndRepetitions) {
   FaultOnRequest(2, NoAnswer());
   EXPECT_EQ(Button91Click(ctx_), BlockOutcome::kFailed);
   EXPECT_THAT(dialogs_.texts(), ElementsAre(kQuestion, "Ответа не было."));
-  EXPECT_EQ(Journal().back(), kLock);
   EXPECT_EQ(Program(), before);
   EXPECT_FALSE(meter_.unlocked());
-
-  // A failed read keeps the program and the grids.
-  Restart();
-  values_.recalc_program.op[0] = 0x0042;
-  controls_.SetText(RecalcCodeCell(0), "typed");
-  FaultOnRequest(1, NoAnswer());
-  EXPECT_EQ(Button90Click(ctx_), BlockOutcome::kFailed);
-  EXPECT_THAT(dialogs_.texts(), ElementsAre("Ответа не было."));
-  EXPECT_EQ(values_.recalc_program.op[0], 0x0042);
-  EXPECT_EQ(controls_.Text(RecalcCodeCell(0)), "typed");
 
   // One that needed a repetition is stored and shown, without a success box.
   Restart();
   link_.settings().retry_limit = 2;
   FaultOnRequest(1, NoAnswer());
   EXPECT_EQ(Button90Click(ctx_), BlockOutcome::kFailed);
-  EXPECT_THAT(Journal(), ElementsAre("read 1994 x64", "read 1994 x64"));
+  EXPECT_EQ(Journal().size(), 2u);
   EXPECT_TRUE(dialogs_.texts().empty());
   EXPECT_EQ(controls_.Text(RecalcConstantCell(0)), "101.324997");
-  EXPECT_EQ(values_.recalc_program.op[0], meter_.Get(1994));
 }
 
 TEST_F(RecalculationTest, FileButtons) {
-  const std::string dir = ::testing::TempDir() + "recalc_buttons";
-  std::filesystem::create_directories(dir);
-  const std::string saved = dir + "/saved";
-  // Saved as shown, under the name with ".pgm" added; loaded back the same.
-  values_.recalc_program.op[3] = 0x00A3;
-  values_.recalc_program.constants[1] = 0.00366099;
+  const std::string file = ::testing::TempDir() + "recalc_buttons";
+  // What the grids show is saved, ".pgm" added to the name.
   ShowRecalcProgram(controls_, values_.recalc_program);
   controls_.SetText(RecalcConstantCell(2), "1e-7");
-  dialogs_.AcceptFile(saved);
+  dialogs_.AcceptFile(file);
   EXPECT_EQ(Button89Click(ctx_), BlockOutcome::kDone);
   EXPECT_EQ(dialogs_.file_dialogs().at(0).request.filter, "программа|*.pgm");
-  EXPECT_EQ(IniFile(saved + ".pgm").ReadString("PGM_CONST", "const_1", ""), "0.00366099");
-  const RecalcProgram kept = values_.recalc_program;
-  EXPECT_EQ(kept.constants[2], 1e-7);
-
-  values_.recalc_program = {};
-  dialogs_.AcceptFile(saved + ".pgm");
-  EXPECT_EQ(Button88Click(ctx_), BlockOutcome::kDone);
-  EXPECT_EQ(values_.recalc_program, kept);
-  EXPECT_EQ(controls_.Text(RecalcCodeCell(3)), "0x00A3");
-  EXPECT_EQ(dialogs_.LastBox().text, "Из файла прочитаны настройки виртуальной машины.");
+  EXPECT_TRUE(std::filesystem::remove(file + ".pgm"));
+  EXPECT_EQ(values_.recalc_program.constants[2], 1e-7);
 
   // Cancel shows nothing; a file that is not there is named, nothing changes.
   Restart();
   dialogs_.CancelFile();
   EXPECT_EQ(Button88Click(ctx_), BlockOutcome::kCancelled);
   EXPECT_EQ(dialogs_.box_count(), 0u);
-  dialogs_.AcceptFile(dir + "/none.pgm");
+  dialogs_.AcceptFile(file + ".pgm");
   EXPECT_EQ(Button88Click(ctx_), BlockOutcome::kFailed);
   EXPECT_EQ(dialogs_.LastBox().caption, "Ошибка");
-  EXPECT_NE(dialogs_.LastBox().text.find(dir + "/none.pgm"), std::string::npos);
-  EXPECT_EQ(values_.recalc_program, kept);
-  EXPECT_FALSE(std::filesystem::exists(dir + "/none.pgm"));
-  std::filesystem::remove_all(dir);
+  EXPECT_NE(dialogs_.LastBox().text.find(file + ".pgm"), std::string::npos);
+  EXPECT_EQ(values_.recalc_program.constants[2], 1e-7);
 }
 
 }  // namespace
