@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <cstdio>
 #include <string>
@@ -57,7 +58,10 @@ QTableWidget* MakeGrid(QWidget* page, const char* name, int values, const char* 
   }
   grid->item(0, 0)->setText(QStringLiteral("Адрес"));
   grid->item(0, 1)->setText(QString::fromUtf8(value_header));
-  grid->setMinimumSize(kLabelWidth + kValueWidth + 24, 12 * kRowHeight);
+  // Both columns in full beside the vertical scroll bar.
+  grid->setMinimumSize(kLabelWidth + kValueWidth + grid->verticalScrollBar()->sizeHint().width() +
+                           2 * grid->frameWidth(),
+                       8 * kRowHeight);
   return grid;
 }
 
@@ -82,7 +86,9 @@ RecalculationPage::RecalculationPage(AppContext& /*context*/, QWidget* parent) :
   buttons->addWidget(MakeButton(this, "Button91", "Записать"));
   buttons->addStretch(1);
   grid->addLayout(buttons, 2, 0, 1, 2);
-  PushToTopLeft(grid);
+  // The grids take the page's height, the room to the right stays empty.
+  grid->setRowStretch(1, 1);
+  grid->setColumnStretch(2, 1);
 }
 
 }  // namespace qmx
