@@ -18,6 +18,8 @@ QLabel* MakeValue(QWidget* page, const char* name, const char* design_text = "")
   label->setFrameShape(QFrame::Panel);
   label->setFrameShadow(QFrame::Sunken);
   label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("0000000.0000 ")));
+  // One text line high beside the captions on two lines.
+  label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   return label;
 }
 
