@@ -111,7 +111,7 @@ QTableWidget* MakeReadOnlyGrid(QWidget* parent, const char* name, int rows, int 
   }
   for (int column = 0; column < columns; ++column) grid->setColumnWidth(column, width);
   const int row_height = grid->verticalHeader()->defaultSectionSize();
-  grid->setMinimumSize(columns * width + 4, std::min(rows, 20) * row_height + 4);
+  grid->setMinimumSize(columns * width + 4, std::min(rows, 10) * row_height + 4);
   return grid;
 }
 
