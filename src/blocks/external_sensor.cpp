@@ -1,5 +1,6 @@
 #include "blocks/external_sensor.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
