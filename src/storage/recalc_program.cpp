@@ -41,6 +41,19 @@ double ConstantOf(std::string_view text) {
 
 std::string RecalcConstantText(double value) {
   char text[64];
+  // A constant read from the instrument is a single float: its shortest
+  // text as a single (101.325, not 101.32499694824219) reads back to the
+  // same registers.
+  const bool single = std::fabs(value) <= std::numeric_limits<float>::max() &&
+                      static_cast<double>(static_cast<float>(value)) == value;
+  if (single) {
+    const auto [end, ec] = std::to_chars(text, text + sizeof text, static_cast<float>(value));
+    // The largest single's shortest text reads back beyond the single range.
+    if (ec == std::errc() && std::fabs(ScanDoubleText(std::string_view(text, end - text))) <=
+                                 std::numeric_limits<float>::max()) {
+      return std::string(text, end);
+    }
+  }
   const auto [end, ec] = std::to_chars(text, text + sizeof text, value);
   return ec == std::errc() ? std::string(text, end) : std::string("0");
 }

@@ -12,10 +12,12 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTimer>
 #include <charconv>
 #include <map>
 
+#include "operator/controls.h"
 #include "ui/exchange_gate.h"
 
 namespace qmx {
@@ -299,6 +301,44 @@ QWidget* ScriptRunner::Find(const ScriptCommand& command, const std::string& nam
   return found.isEmpty() ? nullptr : found.front();
 }
 
+// A cell of a grid, "StringGrid3[1,2]": its text is checked, or typed in
+// through the grid's own editor as the operator types it.
+int ScriptRunner::ExecuteOnCell(const ScriptCommand& command, const GridCell& cell) {
+  const std::string& name = command.args[0];
+  auto* grid = qobject_cast<QTableWidget*>(Find(command, std::string(cell.grid)));
+  QTableWidgetItem* item = grid != nullptr ? grid->item(cell.row, cell.column) : nullptr;
+  if (item == nullptr) return Fail(command, "no control " + name, kExitScriptError);
+  if (command.verb == "expect-text") {
+    if (Utf8(item->text()) != command.args[1]) {
+      return Fail(command, name + ": expected " + QuoteScriptWord(command.args[1]) + ", shown " +
+                               QuoteScriptWord(Utf8(item->text())));
+    }
+    return kExitOk;
+  }
+  if (command.verb != "set-text") {
+    return Fail(command, command.verb + " does not apply to a grid cell", kExitScriptError);
+  }
+  if (!grid->isEnabled() || !(item->flags() & Qt::ItemIsEditable)) {
+    return Fail(command, name + " is read-only");
+  }
+  grid->setCurrentItem(item);
+  grid->editItem(item);
+  QLineEdit* editor = nullptr;
+  for (QLineEdit* child : grid->viewport()->findChildren<QLineEdit*>()) {
+    if (child->isVisibleTo(grid)) editor = child;
+  }
+  if (editor == nullptr) {
+    item->setText(FromUtf8(command.args[1]));
+    return kExitOk;
+  }
+  const QString text = FromUtf8(command.args[1]);
+  editor->setText(text);
+  emit editor->textEdited(text);
+  emit grid->itemDelegate()->commitData(editor);
+  emit grid->itemDelegate()->closeEditor(editor);
+  return kExitOk;
+}
+
 int ScriptRunner::Execute(const ScriptCommand& command) {
   const std::string& verb = command.verb;
   const std::vector<std::string>& args = command.args;
@@ -361,6 +401,10 @@ int ScriptRunner::Execute(const ScriptCommand& command) {
     if (!action->isEnabled()) return Fail(command, name + " is disabled");
     action->trigger();
     return kExitOk;
+  }
+
+  if (const std::optional<GridCell> cell = ParseGridCellName(name)) {
+    return ExecuteOnCell(command, *cell);
   }
 
   QWidget* widget = Find(command, name);

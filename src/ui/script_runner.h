@@ -40,6 +40,7 @@
 #include <string_view>
 #include <vector>
 
+#include "operator/controls.h"
 #include "operator/scripted_dialogs.h"
 
 namespace qmx {
@@ -86,6 +87,7 @@ class ScriptRunner {
  private:
   // Carries out one command; returns kExitOk or the code to stop with.
   int Execute(const ScriptCommand& command);
+  int ExecuteOnCell(const ScriptCommand& command, const GridCell& cell);
   int Fail(const ScriptCommand& command, const std::string& message, int code = kExitFailed);
   QWidget* Find(const ScriptCommand& command, const std::string& name);
   // Lets posted events run and queued actions end.

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -136,6 +137,9 @@ class ScriptRunnerTest : public ::testing::Test {
       if (file.accepted) label_->setText(QString::fromStdString(file.file_name));
     });
     add(new QPushButton("Нельзя"), "Button2")->setEnabled(false);
+    grid_ = add(new QTableWidget(2, 2), "StringGrid1");
+    for (int cell = 0; cell < 4; ++cell) grid_->setItem(cell / 2, cell % 2, new QTableWidgetItem);
+    grid_->item(1, 0)->setFlags(Qt::ItemIsEnabled);
   }
 
   int Run(const std::string& script) {
@@ -154,6 +158,7 @@ class ScriptRunnerTest : public ::testing::Test {
   QCheckBox* check_ = nullptr;
   QTabWidget* tabs_ = nullptr;
   QLabel* panel_ = nullptr;
+  QTableWidget* grid_ = nullptr;
   ScriptedDialogs dialogs_;
   ExchangeGate gate_;
   std::ostringstream out_;
@@ -243,6 +248,21 @@ TEST_F(ScriptRunnerTest, QuestionWithoutAnAnswerFailsAtOnce) {
   EXPECT_THAT(out_.str(), HasSubstr("line 1: FAILED: question without a scripted answer"));
   EXPECT_EQ(label_->text(), "-");  // answered No: nothing written
   EXPECT_TRUE(activated_.empty());
+}
+
+// A grid cell is typed into through the grid's editor, as the operator does.
+TEST_F(ScriptRunnerTest, GridCellsAreTypedIntoAndChecked) {
+  root_.show();
+  int changes = 0;
+  QObject::connect(grid_, &QTableWidget::itemChanged, [&changes] { ++changes; });
+  EXPECT_EQ(Run("set-text StringGrid1[1,1] 0x00A3\nexpect-text StringGrid1[1,1] 0x00A3\n"),
+            ScriptRunner::kExitOk)
+      << out_.str();
+  EXPECT_EQ(grid_->item(1, 1)->text(), "0x00A3");
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(Run("expect-text StringGrid1[1,1] 0x00A4\n"), ScriptRunner::kExitFailed);
+  EXPECT_EQ(Run("set-text StringGrid1[0,1] 5\n"), ScriptRunner::kExitFailed);
+  EXPECT_EQ(Run("set-text StringGrid1[5,1] 5\n"), ScriptRunner::kExitScriptError);
 }
 
 TEST_F(ScriptRunnerTest, WrongTextAndColourAreReported) {
