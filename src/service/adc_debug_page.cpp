@@ -24,7 +24,9 @@ AdcDebugPage::AdcDebugPage(AppContext& /*context*/, QWidget* parent) : QWidget(p
   grid->addWidget(MakeList(this, "ComboBox31"), 4, 1);
   grid->addWidget(MakePanel(this, info.panel, kDebugNeverRead), 5, 1);
   grid->addWidget(MakeStatusPanel(this, "Panel49"), 6, 1);
-  PushToTopLeft(grid);
+  // The table takes the page's height; the buttons stay at the top.
+  grid->setRowStretch(7, 1);
+  grid->setColumnStretch(2, 1);
 }
 
 }  // namespace qmx

@@ -32,7 +32,9 @@ MeasurementDebugPage::MeasurementDebugPage(AppContext& /*context*/, QWidget* par
   grid->addWidget(MakeList(this, "ComboBox34"), 5, 1);
   grid->addWidget(MakePanel(this, info.panel, kDebugNeverRead), 6, 1);
   grid->addWidget(MakeStatusPanel(this, "Panel50"), 7, 1);
-  PushToTopLeft(grid);
+  // The table takes the page's height; the buttons stay at the top.
+  grid->setRowStretch(8, 1);
+  grid->setColumnStretch(2, 1);
 }
 
 }  // namespace qmx

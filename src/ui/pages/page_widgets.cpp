@@ -10,6 +10,7 @@
 #include <QPalette>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <algorithm>
 
@@ -110,8 +111,12 @@ QTableWidget* MakeReadOnlyGrid(QWidget* parent, const char* name, int rows, int 
     }
   }
   for (int column = 0; column < columns; ++column) grid->setColumnWidth(column, width);
+  // Every column in full beside the vertical scroll bar; ten rows at least,
+  // more as the page gives room.
   const int row_height = grid->verticalHeader()->defaultSectionSize();
-  grid->setMinimumSize(columns * width + 4, std::min(rows, 10) * row_height + 4);
+  grid->setMinimumSize(columns * width + grid->verticalScrollBar()->sizeHint().width() +
+                           2 * grid->frameWidth(),
+                       std::min(rows, 10) * row_height + 2 * grid->frameWidth());
   return grid;
 }
 
