@@ -8,27 +8,16 @@
 #include "ui/app_context.h"
 #include "ui/exchange_gate.h"
 #include "ui/main_window.h"
+#include "ui/polling_controller.h"
 #include "ui/widget_controls.h"
 
 namespace qmx {
-namespace {
-
-QTimer* MakeTimer(QObject* owner, const char* name) {
-  auto* timer = new QTimer(owner);
-  timer->setObjectName(QLatin1String(name));
-  timer->setInterval(kDebugPollPauseMs);
-  timer->setSingleShot(true);
-  return timer;
-}
-
-}  // namespace
-
 DebugPollController::DebugPollController(AppContext& context, MainWindow& window)
     : QObject(&window),
       context_(context),
       window_(window),
-      timer5_(MakeTimer(this, "Timer5")),
-      timer6_(MakeTimer(this, "Timer6")) {
+      timer5_(MakeTimer(this, "Timer5", kDebugPollPauseMs, true)),
+      timer6_(MakeTimer(this, "Timer6", kDebugPollPauseMs, true)) {
   setObjectName(QStringLiteral("DebugPollController"));
   connect(timer5_, &QTimer::timeout, this, &DebugPollController::Timer5Timer);
   connect(timer6_, &QTimer::timeout, this, &DebugPollController::Timer6Timer);

@@ -56,6 +56,8 @@ class TimedDialogs final : public Dialogs {
   int64_t spent_ms_ = 0;
 };
 
+}  // namespace
+
 QTimer* MakeTimer(QObject* owner, const char* name, int interval_ms, bool single_shot) {
   auto* timer = new QTimer(owner);
   timer->setObjectName(QLatin1String(name));
@@ -63,8 +65,6 @@ QTimer* MakeTimer(QObject* owner, const char* name, int interval_ms, bool single
   timer->setSingleShot(single_shot);
   return timer;
 }
-
-}  // namespace
 
 PollingController::PollingController(AppContext& context, MainWindow& window)
     : QObject(&window),

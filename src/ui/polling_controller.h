@@ -24,6 +24,9 @@ namespace qmx {
 struct AppContext;
 class MainWindow;
 
+// A window timer named as the window's designers named it ("Timer3").
+QTimer* MakeTimer(QObject* owner, const char* name, int interval_ms, bool single_shot);
+
 inline constexpr int kMeasurementPollPauseMs = 1000;
 inline constexpr int kModulePollPauseMs = 500;
 
