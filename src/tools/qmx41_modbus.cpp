@@ -6,8 +6,10 @@
 //
 // The line comes from "dev.dat" and "to.dat" of the current directory (created
 // with their defaults when missing, as the window does); options override it.
-// Exit status: 0 when the exchange succeeded (status 0), 1 when it failed or
-// the port could not be opened, 2 on bad arguments.
+// Exit status: 0 when the exchange succeeded (after a repetition too) or a
+// broadcast (address 0) write was sent, 1 when it failed or the port could not
+// be opened, 2 on bad arguments, 3 when the answer was not checked (address
+// 255).
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +31,11 @@ using qmx::Link;
 
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitUnchecked = 3;
+
+// The link judges no answer at this address; 0 is every instrument at once.
+constexpr uint16_t kUncheckedAddress = 255;
+constexpr uint16_t kBroadcastAddress = 0;
 
 void PrintUsage() {
   std::fprintf(stderr,
@@ -42,7 +49,8 @@ void PrintUsage() {
                "  --port N            COM port number 1..255\n"
                "  --baud RATE         1200 2400 4800 9600 19200 38400 57600 115200\n"
                "  --parity P          none | odd | even\n"
-               "  --address A         network address 0..255\n"
+               "  --address A         network address 0..255 (0: broadcast, writes\n"
+               "                      only, sent once; 255: answer not checked)\n"
                "  --ports-dir DIR     directory of COMn links (else QMX41_PORTS_DIR,\n"
                "                      else /dev/ttyS*, ttyUSB*, ttyACM* in Wine's order)\n"
                "  --timeout MS        read total time-out constant\n"
@@ -77,11 +85,20 @@ std::optional<uint16_t> BaudCodeOfRate(std::string_view text) {
 
 const char* ExceptionMeaning(uint16_t code) {
   switch (code) {
-    case 1: return "illegal function";
-    case 2: return "illegal data address";
-    case 3: return "illegal data value";
-    case 4: return "slave device failure";
-    default: return "instrument-specific error";
+    case 1:
+      return "illegal function";
+    case 2:
+      return "illegal data address";
+    case 3:
+      return "illegal data value";
+    case 4:
+      return "slave device failure";
+    case 5:
+      return "acknowledge";
+    case 6:
+      return "slave device busy";
+    default:
+      return "instrument-specific error";
   }
 }
 
@@ -103,6 +120,10 @@ void PrintStatus(uint16_t status, uint16_t exception) {
   };
   std::printf("status 0x%04X", status);
   if (status == 0) std::printf(" (success)");
+  if (status == qmx::kStatusRepeated) {
+    std::printf(" (success after a repetition)\n");
+    return;
+  }
   std::printf("\n");
   for (const auto& b : kBits)
     if (status & b.bit) std::printf("  0x%04X %s\n", b.bit, b.name);
@@ -146,10 +167,14 @@ int main(int argc, char** argv) {
         baud_code = BaudCodeOfRate(*v);
         good = baud_code.has_value();
       } else if (a == "--parity") {
-        if (*v == "none") parity = 0;
-        else if (*v == "odd") parity = 1;
-        else if (*v == "even") parity = 2;
-        else good = false;
+        if (*v == "none")
+          parity = 0;
+        else if (*v == "odd")
+          parity = 1;
+        else if (*v == "even")
+          parity = 2;
+        else
+          good = false;
       } else if (a == "--address") {
         auto n = ParseNumber(*v, 255);
         good = n.has_value();
@@ -166,9 +191,8 @@ int main(int argc, char** argv) {
         ports_dir = std::string(*v);
       }
       if (!good) {
-        std::fprintf(stderr, "qmx41-modbus: bad value for %.*s: %.*s\n",
-                     static_cast<int>(a.size()), a.data(), static_cast<int>(v->size()),
-                     v->data());
+        std::fprintf(stderr, "qmx41-modbus: bad value for %.*s: %.*s\n", static_cast<int>(a.size()),
+                     a.data(), static_cast<int>(v->size()), v->data());
         PrintUsage();
         return kExitUsage;
       }
@@ -221,6 +245,11 @@ int main(int argc, char** argv) {
     }
     count = static_cast<unsigned>(values.size());
   }
+  if (*start + count - 1 > 65535) {
+    std::fprintf(stderr, "qmx41-modbus: registers %lu..%lu go past 65535\n", *start,
+                 *start + count - 1);
+    return kExitUsage;
+  }
 
   qmx::PosixPortProvider ports;
   if (ports_dir) ports.SetPortsDir(*ports_dir);
@@ -235,15 +264,18 @@ int main(int argc, char** argv) {
   if (address) line.network_address = *address;
   if (timeout) line.timeout = *timeout;
   if (retries) link.settings().retry_limit = *retries;
+  // Nobody answers a broadcast: a repetition would only carry the write out
+  // a second time.
+  const bool broadcast = !is_read && line.network_address == kBroadcastAddress;
+  if (broadcast) link.settings().retry_limit = 1;
 
   const qmx::OpenResult open = link.OpenCurrentPort(1);
   if (!open.ok) {
-    std::fprintf(stderr, "qmx41-modbus: cannot open %s (%s): %s\n",
-                 qmx::PortName(line.port_number).c_str(),
-                 ports.DevicePath(line.port_number).empty()
-                     ? "no device"
-                     : ports.DevicePath(line.port_number).c_str(),
-                 open.error.c_str());
+    std::fprintf(
+        stderr, "qmx41-modbus: cannot open %s (%s): %s\n", qmx::PortName(line.port_number).c_str(),
+        ports.DevicePath(line.port_number).empty() ? "no device"
+                                                   : ports.DevicePath(line.port_number).c_str(),
+        open.error.c_str());
     return kExitFailed;
   }
 
@@ -259,6 +291,17 @@ int main(int argc, char** argv) {
   }
   const int64_t took = clock.NowMs() - began;
 
+  if (line.network_address == kUncheckedAddress) {
+    std::printf("address 255: answer not checked\n");
+    std::printf("time %lld ms\n", static_cast<long long>(took));
+    return kExitUnchecked;
+  }
+  if (broadcast && (status & qmx::kStatusNoAnswer) != 0) {
+    std::printf("broadcast of %u register(s) from %lu sent\n", count, *start);
+    std::printf("broadcast: no answer expected\n");
+    std::printf("time %lld ms\n", static_cast<long long>(took));
+    return 0;
+  }
   if (is_read && (status & ~qmx::kStatusRepeated) == 0) {
     for (unsigned i = 0; i < count; ++i)
       std::printf("%5u: %5u  0x%04X\n", static_cast<unsigned>(*start + i), values[i], values[i]);
@@ -267,5 +310,5 @@ int main(int argc, char** argv) {
     std::printf("wrote %u register(s) from %lu\n", count, *start);
   PrintStatus(status, exception);
   std::printf("time %lld ms\n", static_cast<long long>(took));
-  return status == 0 ? 0 : kExitFailed;
+  return (status & ~qmx::kStatusRepeated) == 0 ? 0 : kExitFailed;
 }
