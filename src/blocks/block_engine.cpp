@@ -66,11 +66,9 @@ void Store(BlockValues& values, const Block& block, const RegisterImage& image) 
       // A broken float is staged as 0.0, never as NaN or infinity.
       (*ref)(values) = FloatFromRegisters(At(image, r), At(image, r + 1)).value;
     } else if (auto* ref = std::get_if<DoubleRef>(&field.slot)) {
-      (*ref)(values) =
-          field.count == 2
-              ? FloatFromRegisters(At(image, r), At(image, r + 1)).value
-              : DoubleFromRegisters(At(image, r), At(image, r + 1), At(image, r + 2),
-                                    At(image, r + 3));
+      (*ref)(values) = field.count == 2 ? FloatFromRegisters(At(image, r), At(image, r + 1)).value
+                                        : DoubleFromRegisters(At(image, r), At(image, r + 1),
+                                                              At(image, r + 2), At(image, r + 3));
     } else if (auto* ref = std::get_if<WordsRef>(&field.slot)) {
       std::span<uint16_t> words = (*ref)(values);
       for (size_t i = 0; i < words.size() && i < field.count; ++i) words[i] = At(image, r + i);
@@ -296,7 +294,10 @@ ExchangeResult WriteLockRegisters(BlockContext& ctx, const LockWrite& how, uint1
   return result;
 }
 
-ExchangeResult ReadStateWord(BlockContext& ctx, StatusRule rule) {
+// The state word is stored when it came, even after a repetition, but the
+// status goes back unchanged: whatever rule the handler's own writes follow,
+// only a clean answer lets a guarded write go on.
+ExchangeResult ReadStateWord(BlockContext& ctx) {
   Pause(ctx, kReadPauseMs);
   uint16_t word = 0;
   ExchangeResult result;
@@ -305,7 +306,7 @@ ExchangeResult ReadStateWord(BlockContext& ctx, StatusRule rule) {
   if ((result.status & ~kStatusRepeated) == 0 && result.exception == 0) {
     ctx.values.state_word = word;
   }
-  if (!ExchangeFailed(result, rule)) Pause(ctx, kReadPauseMs);
+  if (!ExchangeFailed(result, StatusRule::kAnyBitFails)) Pause(ctx, kReadPauseMs);
   return result;
 }
 
@@ -331,8 +332,12 @@ bool ExchangeFailed(const ExchangeResult& result, StatusRule rule) {
   return status != 0 || result.exception != 0;
 }
 
-ExchangeResult ReadBlock(BlockContext& ctx, const BlockOperation& operation, StatusRule rule) {
-  RegisterImage image;
+namespace {
+
+// The answers of an operation's read transactions, by register, into
+// `image`; nothing is stored.
+ExchangeResult ReadImage(BlockContext& ctx, const BlockOperation& operation, StatusRule rule,
+                         RegisterImage& image) {
   std::vector<uint16_t> words;
   ExchangeResult repeated;
   for (const Transaction& t : operation.transactions) {
@@ -346,8 +351,17 @@ ExchangeResult ReadBlock(BlockContext& ctx, const BlockOperation& operation, Sta
     for (unsigned i = 0; i < t.count; ++i) image[static_cast<uint16_t>(t.start + i)] = words[i];
     Pause(ctx, t.pause_after_ms);
   }
-  for (const Block* block : operation.blocks) Store(ctx.values, *block, image);
   return repeated;
+}
+
+}  // namespace
+
+ExchangeResult ReadBlock(BlockContext& ctx, const BlockOperation& operation, StatusRule rule) {
+  RegisterImage image;
+  const ExchangeResult result = ReadImage(ctx, operation, rule, image);
+  if (ExchangeFailed(result, rule)) return result;
+  for (const Block* block : operation.blocks) Store(ctx.values, *block, image);
+  return result;
 }
 
 ExchangeResult WriteBlock(BlockContext& ctx, const BlockOperation& operation, StatusRule rule,
@@ -415,11 +429,18 @@ bool CollectBlocks(BlockContext& ctx, std::span<const BlockOperation* const> ope
 }
 
 BlockOutcome RunRead(BlockContext& ctx, const ReadProcedure& procedure) {
+  // Nothing is staged before every read has succeeded: a handler that reads
+  // one block to go with another (the units with the cut-off) must not keep
+  // half of what it read.
+  std::vector<RegisterImage> images(procedure.reads.size());
   ExchangeResult repeated;
-  for (const BlockOperation* operation : procedure.reads) {
-    const ExchangeResult result = ReadBlock(ctx, *operation, procedure.rule);
+  for (size_t i = 0; i < procedure.reads.size(); ++i) {
+    const ExchangeResult result = ReadImage(ctx, *procedure.reads[i], procedure.rule, images[i]);
     if (ExchangeFailed(result, procedure.rule)) return ReportFailure(ctx, result);
     repeated.status |= result.status;
+  }
+  for (size_t i = 0; i < procedure.reads.size(); ++i) {
+    for (const Block* block : procedure.reads[i]->blocks) Store(ctx.values, *block, images[i]);
   }
   for (const Block* block : procedure.fills) FillBlock(ctx.controls, ctx.values, *block);
   if (procedure.after_fill != nullptr) procedure.after_fill(ctx);
@@ -443,8 +464,8 @@ BlockOutcome RunGuardedWrite(BlockContext& ctx, const GuardedWrite& write) {
   }
 
   if (write.read_state_word) {
-    const ExchangeResult result = ReadStateWord(ctx, write.rule);
-    if (ExchangeFailed(result, write.rule)) return ReportFailure(ctx, result);
+    const ExchangeResult result = ReadStateWord(ctx);
+    if (ExchangeFailed(result, StatusRule::kAnyBitFails)) return ReportFailure(ctx, result);
     // The program does not refuse the write itself: whatever the instrument
     // answers is reported like any other answer.
     if ((ctx.values.state_word & kProtectionBit) != 0 &&

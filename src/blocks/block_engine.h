@@ -270,6 +270,8 @@ struct GuardedWrite {
   bool lock_after = true;
   // False: the answers of the block writes are not looked at (the restart).
   bool examine_writes = true;
+  // The unlock, the block writes and the lock; the state word's read always
+  // counts a repetition as a failure.
   StatusRule rule = StatusRule::kAnyBitFails;
   // Shown from the confirmation to the end: the panel's name and its text.
   std::string_view busy_panel = {};
