@@ -5,9 +5,9 @@
 #include <QTranslator>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <optional>
+#include <sstream>
 #include <string>
 
 #include "link/clock.h"
@@ -86,13 +86,15 @@ int main(int argc, char** argv) {
   if (const std::optional<int> code = ParseOptions(QApplication::arguments(), &options)) {
     return *code;
   }
-  std::ifstream script;
+  std::istringstream script;
   if (options.script_file) {
-    script.open(*options.script_file);
-    if (!script) {
-      std::fprintf(stderr, "qmx41-config: cannot read %s\n", options.script_file->c_str());
+    std::string text;
+    std::string error;
+    if (qmx::ReadScriptFile(*options.script_file, &text, &error) != qmx::ScriptRunner::kExitOk) {
+      std::fprintf(stderr, "qmx41-config: %s\n", error.c_str());
       return qmx::ScriptRunner::kExitScriptError;
     }
+    script.str(std::move(text));
   }
 
   qmx::PosixPortProvider ports;

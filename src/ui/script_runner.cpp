@@ -1,5 +1,9 @@
 #include "ui/script_runner.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
@@ -14,8 +18,12 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
+#include <cerrno>
 #include <charconv>
+#include <cstdint>
+#include <cstring>
 #include <map>
+#include <set>
 
 #include "operator/controls.h"
 #include "ui/exchange_gate.h"
@@ -100,6 +108,14 @@ const std::map<std::string, VerbRule, std::less<>>& VerbRules() {
       {"quit", {0, 0, NoCheck}},
   };
   return rules;
+}
+
+// The verbs whose first argument names a control.
+bool NamesControl(const std::string& verb) {
+  static const std::set<std::string, std::less<>> verbs = {
+      "click",       "select",       "set-text",    "check",       "tab",
+      "expect-text", "expect-color", "expect-item", "expect-count"};
+  return verbs.contains(verb);
 }
 
 std::string Utf8(const QString& text) {
@@ -222,6 +238,44 @@ std::vector<ScriptCommand> ParseScript(std::istream& script, std::vector<std::st
   return commands;
 }
 
+int ReadScriptFile(const std::string& path, std::string* text, std::string* error) {
+  // Opened without blocking, so a pipe with no writer does not hang the
+  // check; the checks look at what was opened, not at the name again.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    *error = "cannot read " + path + ": " + std::strerror(errno);
+    return ScriptRunner::kExitScriptError;
+  }
+  struct stat info {};
+  std::string problem;
+  if (fstat(fd, &info) != 0) {
+    problem = std::strerror(errno);
+  } else if (!S_ISREG(info.st_mode)) {
+    problem = S_ISDIR(info.st_mode) ? "a directory" : "not a regular file";
+  } else if (static_cast<uintmax_t>(info.st_size) > kMaxScriptFileBytes) {
+    problem = "larger than " + std::to_string(kMaxScriptFileBytes >> 20) + " MiB";
+  }
+  text->clear();
+  // A file that grows while it is read is cut off at the limit plus one
+  // byte, and refused.
+  char buffer[65536];
+  while (problem.empty()) {
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) problem = std::strerror(errno);
+    if (n <= 0) break;
+    text->append(buffer, static_cast<size_t>(n));
+    if (text->size() > kMaxScriptFileBytes) {
+      problem = "larger than " + std::to_string(kMaxScriptFileBytes >> 20) + " MiB";
+    }
+  }
+  close(fd);
+  if (problem.empty()) return ScriptRunner::kExitOk;
+  text->clear();
+  *error = "cannot read " + path + ": " + problem;
+  return ScriptRunner::kExitScriptError;
+}
+
 ScriptRunner::ScriptRunner(QWidget* root, ScriptedDialogs& dialogs, std::ostream& out)
     : root_(root), dialogs_(dialogs), out_(out) {}
 
@@ -235,6 +289,18 @@ void ScriptRunner::PrintBox(const RecordedBox& box) {
 int ScriptRunner::Run(std::istream& script) {
   std::vector<std::string> errors;
   const std::vector<ScriptCommand> commands = ParseScript(script, &errors);
+  if (!errors.empty()) {
+    for (const std::string& error : errors) out_ << "script error: " << error << '\n';
+    out_.flush();
+    return kExitScriptError;
+  }
+  // A name that is not there stops the script before it has done anything.
+  for (const ScriptCommand& command : commands) {
+    const std::string missing = MissingControl(command);
+    if (!missing.empty())
+      errors.push_back("line " + std::to_string(command.line) + ": " + command.verb + ": " +
+                       missing);
+  }
   if (!errors.empty()) {
     for (const std::string& error : errors) out_ << "script error: " << error << '\n';
     out_.flush();
@@ -287,6 +353,30 @@ int ScriptRunner::Fail(const ScriptCommand& command, const std::string& message,
        << command.verb << ": " << message << '\n';
   out_.flush();
   return code;
+}
+
+std::string ScriptRunner::MissingControl(const ScriptCommand& command) const {
+  if (!NamesControl(command.verb)) return "";
+  const std::string& name = command.args[0];
+  if (root_ == nullptr) return "the window is gone";
+  auto named = [this](std::string_view object_name) -> QWidget* {
+    const QString wanted = FromUtf8(std::string(object_name));
+    if (root_->objectName() == wanted) return root_;
+    return root_->findChild<QWidget*>(wanted);
+  };
+  if (const std::optional<GridCell> cell = ParseGridCellName(name)) {
+    const auto* grid = qobject_cast<const QTableWidget*>(named(cell->grid));
+    if (grid == nullptr) return "no grid " + std::string(cell->grid);
+    if (cell->row >= grid->rowCount() || cell->column >= grid->columnCount()) {
+      return "no cell " + name + ", the grid has " + std::to_string(grid->columnCount()) +
+             " columns and " + std::to_string(grid->rowCount()) + " rows";
+    }
+    return "";
+  }
+  if (named(name) != nullptr) return "";
+  // Menu commands are actions, not widgets.
+  if (command.verb == "click" && root_->findChild<QAction*>(FromUtf8(name)) != nullptr) return "";
+  return "no control " + name;
 }
 
 QWidget* ScriptRunner::Find(const ScriptCommand& command, const std::string& name) {

@@ -28,7 +28,7 @@
 // root widget.  Every box shown is printed; a failed expectation, a question
 // without a scripted answer or a command that cannot be carried out stops
 // the script with a non-zero code.  The whole script is read and checked
-// before the first command runs.
+// before the first command runs, the controls it names included.
 #pragma once
 
 #include <QPointer>
@@ -62,6 +62,13 @@ std::vector<ScriptCommand> ParseScript(std::istream& script, std::vector<std::st
 // `text` quoted so SplitScriptLine gives it back unchanged.
 std::string QuoteScriptWord(std::string_view text);
 
+// Largest script file read.
+inline constexpr size_t kMaxScriptFileBytes = size_t{16} << 20;
+// Reads the script file at `path` into `text`: only a regular file of at most
+// kMaxScriptFileBytes.  Returns ScriptRunner::kExitOk, or kExitScriptError
+// with `error` set; a directory, a device or a pipe is not read from at all.
+int ReadScriptFile(const std::string& path, std::string* text, std::string* error);
+
 class ScriptRunner {
  public:
   static constexpr int kExitOk = 0;
@@ -89,6 +96,8 @@ class ScriptRunner {
   int Execute(const ScriptCommand& command);
   int ExecuteOnCell(const ScriptCommand& command, const GridCell& cell);
   int Fail(const ScriptCommand& command, const std::string& message, int code = kExitFailed);
+  // "" when the control the command names is there, else what is missing.
+  std::string MissingControl(const ScriptCommand& command) const;
   QWidget* Find(const ScriptCommand& command, const std::string& name);
   // Lets posted events run and queued actions end.
   void Settle();

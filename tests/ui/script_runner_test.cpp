@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -283,6 +286,42 @@ TEST_F(ScriptRunnerTest, CommandsTheWindowCannotCarryOut) {
   EXPECT_EQ(Run("tab PageControl1 2\n"), ScriptRunner::kExitFailed);
   EXPECT_EQ(tabs_->currentIndex(), 0);
   EXPECT_TRUE(activated_.empty());
+}
+
+TEST_F(ScriptRunnerTest, UnknownNameRunsNothing) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const std::string shot = dir.filePath("form.png").toStdString();
+  dialogs_.AnswerYes();
+  EXPECT_EQ(Run("click Button1\nscreenshot " + QuoteScriptWord(shot) +
+                "\nexpect-text Label9 -\nset-text StringGrid1[1,2] 5\nclick N3\n"),
+            ScriptRunner::kExitScriptError);
+  EXPECT_THAT(out_.str(), HasSubstr("line 3: expect-text: no control Label9"));
+  EXPECT_THAT(out_.str(), HasSubstr("line 4: set-text: no cell StringGrid1[1,2]"));
+  EXPECT_THAT(out_.str(), HasSubstr("line 5: click: no control N3"));
+  EXPECT_EQ(dialogs_.box_count(), 0u);
+  EXPECT_EQ(label_->text(), "-");
+  EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(shot)));
+}
+
+TEST(ReadScriptFileTest, OnlyARegularFileOfAtMost16MiB) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const std::string small = dir.filePath("small.txt").toStdString();
+  const std::string large = dir.filePath("large.txt").toStdString();
+  std::ofstream(small) << "click Button1\n";
+  std::ofstream(large) << "";
+  std::filesystem::resize_file(large, kMaxScriptFileBytes + 1);
+  std::string text;
+  std::string error;
+  EXPECT_EQ(ReadScriptFile(small, &text, &error), ScriptRunner::kExitOk) << error;
+  EXPECT_EQ(text, "click Button1\n");
+  for (const std::string& path : {dir.path().toStdString(), std::string("/dev/null"), large}) {
+    error.clear();
+    EXPECT_EQ(ReadScriptFile(path, &text, &error), ScriptRunner::kExitScriptError) << path;
+    EXPECT_THAT(error, HasSubstr(path));
+  }
+  EXPECT_THAT(error, HasSubstr("16 MiB"));
 }
 
 TEST_F(ScriptRunnerTest, MalformedScriptRunsNothing) {
