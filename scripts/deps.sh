@@ -5,6 +5,7 @@ QMX_PACKAGES=(
   libgtest-dev libgmock-dev
   qt6-base-dev qt6-translations-l10n fonts-liberation2
   libmodbus-dev mbpoll
+  desktop-file-utils
   clang libclang-rt-14-dev
   locales
 )

@@ -54,7 +54,8 @@ void PrintUsage() {
                "  --ports-dir DIR     directory of COMn links (else QMX41_PORTS_DIR,\n"
                "                      else /dev/ttyS*, ttyUSB*, ttyACM* in Wine's order)\n"
                "  --timeout MS        read total time-out constant\n"
-               "  --retries N         attempts in all (1 = no repetition)\n",
+               "  --retries N         attempts in all (1 = no repetition)\n"
+               "  --version           the program's version\n",
                qmx::kMaxReadCount, qmx::kMaxWriteCount);
 }
 
@@ -147,6 +148,10 @@ int main(int argc, char** argv) {
     };
     if (a == "-h" || a == "--help") {
       PrintUsage();
+      return 0;
+    }
+    if (a == "--version") {
+      std::printf("qmx41-modbus %s\n", QMX_VERSION);
       return 0;
     }
     if (a == "--port" || a == "--baud" || a == "--parity" || a == "--address" ||

@@ -36,6 +36,7 @@ void Usage(std::FILE* out) {
       "  --turnaround MS        pause before an answer (default 5)\n"
       "  --restart-silence MS   how long a restart keeps an instrument quiet (default 2000)\n"
       "  --control PATH         take commands on a Unix socket (default: standard input)\n"
+      "  --version              the program's version\n"
       "Prints 'ports-dir DIR', 'com N', 'device PATH' and 'ready' once it serves.\n",
       out);
 }
@@ -64,6 +65,9 @@ int main(int argc, char** argv) {
     long number = 0;
     if (arg == "--help" || arg == "-h") {
       Usage(stdout);
+      return 0;
+    } else if (arg == "--version") {
+      std::printf("qmx41-sim %s\n", QMX_VERSION);
       return 0;
     } else if (arg == "--no-pacing") {
       pacing = false;
