@@ -40,4 +40,22 @@ std::string ProposedLineSummaryText(uint16_t port_number, uint16_t baud_code,
          std::string(ParityText(parity_code));
 }
 
+std::string PortFailureText(const PortFailure& failure) {
+  const std::string port = "COM" + std::to_string(failure.number);
+  switch (failure.fault) {
+    case PortFault::kBusy:
+      return "Порт " + port + " занят другой программой.";
+    case PortFault::kNoPermission: {
+      const std::string device = failure.device.empty() ? "" : " (" + failure.device + ")";
+      return "Нет прав на порт " + port + device + ": добавьте пользователя в группу dialout.";
+    }
+    case PortFault::kMissing:
+      return "Порт " + port + " не найден.";
+    case PortFault::kNone:
+    case PortFault::kOther:
+      break;
+  }
+  return "";
+}
+
 }  // namespace qmx

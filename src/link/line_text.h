@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "link/port_naming.h"
+
 namespace qmx {
 
 // The line in force (Label7, Label426): "COM3, 19200 , четный паритет ".
@@ -13,5 +15,11 @@ std::string LineSummaryText(uint16_t port_number, uint16_t baud_code, uint16_t p
 // Label208): "COM3, 19200 ,четный паритет ", with "?" for an unknown baud
 // code and no blank before the parity text.
 std::string ProposedLineSummaryText(uint16_t port_number, uint16_t baud_code, uint16_t parity_code);
+
+// Why the port is not open, in a line the operator can act on:
+// "Порт COM1 занят другой программой.", "Нет прав на порт COM1 (/dev/ttyUSB0):
+// добавьте пользователя в группу dialout.", "Порт COM1 не найден."; "" for a
+// cause the operator can do nothing about here.
+std::string PortFailureText(const PortFailure& failure);
 
 }  // namespace qmx

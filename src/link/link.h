@@ -11,6 +11,7 @@
 #include "link/clock.h"
 #include "link/exchange_log.h"
 #include "link/exchange_status.h"
+#include "link/port_naming.h"
 #include "link/serial_port.h"
 #include "storage/link_settings.h"
 
@@ -45,7 +46,8 @@ class Link {
   }
 
   // --- port layer ---------------------------------------------------------
-  // Trial-opens COM1..COM255 in ascending order; returns the count found.
+  // Finds the free ports among COM1..COM255 in ascending order without
+  // disturbing any of them; returns the count found.
   uint16_t EnumeratePorts();
   const std::vector<uint16_t>& found_ports() const { return found_ports_; }
   // Closes any open port, then opens `port` with the line built from the
@@ -56,6 +58,9 @@ class Link {
   OpenResult OpenCurrentPort(uint16_t report_failure);
   void ClosePort();
   bool IsOpen() const { return port_ != nullptr; }
+  // Why the port is not open, when the last open failed for a reason the
+  // operator can act on; null while the port is open or the cause is unknown.
+  const PortFailure* port_failure() const;
   // The start-up modem-line operation: clear RTS, then set DTR.
   void ClearRtsSetDtr();
   PortProvider& ports() { return ports_; }
@@ -83,6 +88,7 @@ class Link {
   EventPump pump_;
   std::unique_ptr<SerialPort> port_;
   std::vector<uint16_t> found_ports_;
+  PortFailure port_failure_;
   // Interval and multiplier set by the last open with a known baud code.
   uint32_t open_interval_ms_ = 0;
   uint32_t open_multiplier_ms_ = 0;

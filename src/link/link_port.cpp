@@ -29,13 +29,23 @@ int OpenTimeoutOfCode(uint16_t baud_code) {
 
 uint16_t Link::EnumeratePorts() {
   found_ports_.clear();
-  // A trial open is the only sure test that a port exists and is free: it
-  // fails for a port some other program holds, and for our own open port.
+  // Real devices are only looked at: a trial open would set the line and
+  // drop the modem lines of a port some program uses without locking it.
+  // Other providers have nothing to disturb and are asked by a trial open.
+  // Either way a port some other program holds, and our own open port, are
+  // not free.
+  auto* inspector = dynamic_cast<PortInspector*>(&ports_);
   LineConfig trial;
   for (uint16_t number = kFirstPortNumber; number <= kLastPortNumber; ++number) {
-    if (ports_.Open(number, trial, nullptr) != nullptr) found_ports_.push_back(number);
+    const bool free = inspector != nullptr ? inspector->Probe(number) == PortFault::kNone
+                                           : ports_.Open(number, trial, nullptr) != nullptr;
+    if (free) found_ports_.push_back(number);
   }
   return static_cast<uint16_t>(found_ports_.size());
+}
+
+const PortFailure* Link::port_failure() const {
+  return port_ == nullptr && port_failure_.fault != PortFault::kNone ? &port_failure_ : nullptr;
 }
 
 OpenResult Link::OpenPort(uint16_t port, uint16_t baud_code, uint16_t byte_size,
@@ -66,8 +76,17 @@ OpenResult Link::OpenPort(uint16_t port, uint16_t baud_code, uint16_t byte_size,
   port_ = ports_.Open(port, config, &error);
   if (port_ == nullptr) {
     result.error = error.empty() ? PortName(port) + ": no such port" : error;
+    // Kept for the reports of the exchanges that will now find no port.  A
+    // number outside COM1..COM255 names no port whatever the provider says.
+    const auto* inspector = dynamic_cast<const PortInspector*>(&ports_);
+    port_failure_.fault = port < kFirstPortNumber || port > kLastPortNumber ? PortFault::kMissing
+                          : inspector != nullptr ? inspector->last_open_fault()
+                                                 : PortFault::kNone;
+    port_failure_.number = port;
+    port_failure_.device = ports_.DevicePath(port);
     return result;
   }
+  port_failure_ = PortFailure{};
 
   // An unknown baud code keeps the interval and multiplier of the last open.
   const int open_timeout = OpenTimeoutOfCode(baud_code);

@@ -52,4 +52,33 @@ class PortNaming {
 // The ports directory given by the environment ("" when unset).
 std::string PortsDirFromEnvironment();
 
+// Why a port cannot be used, in the terms the operator can act on.
+enum class PortFault : uint8_t {
+  kNone,
+  kBusy,          // another program holds it
+  kNoPermission,  // the user may not open the device
+  kMissing,       // no such port, or its device has gone
+  kOther,         // anything else (not a serial device, ...)
+};
+
+// The port the program could not open, and why.
+struct PortFailure {
+  PortFault fault = PortFault::kNone;
+  uint16_t number = 0;
+  std::string device;  // the device as the operator would recognise it
+};
+
+// What a provider of real devices can tell beyond opening a port.  Other
+// providers (the virtual instrument's, the tests') need not implement it.
+class PortInspector {
+ public:
+  virtual ~PortInspector() = default;
+  // Whether COM `number` is there and free, found without changing anything
+  // on the device: no line settings, no modem lines, no driver flags, so that
+  // a program using the port is not disturbed by our listing.
+  virtual PortFault Probe(uint16_t number) = 0;
+  // Why the last open failed (kNone after a successful one).
+  virtual PortFault last_open_fault() const = 0;
+};
+
 }  // namespace qmx

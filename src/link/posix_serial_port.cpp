@@ -2,13 +2,17 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
@@ -101,8 +105,42 @@ std::string OpenFailureCause(int err) {
   }
 }
 
-void SetError(std::string* error, const std::string& path, int err) {
+void SetError(std::string* error, PortFault* fault, const std::string& path, int err) {
   if (error != nullptr) *error = path + ": " + OpenFailureCause(err);
+  if (fault != nullptr) *fault = PortFaultOfErrno(err);
+}
+
+// The PID a lock file holds: ASCII (often padded to ten places) as the UUCP
+// convention has it, or the four bytes of a binary int as some old programs
+// write it.  0 when neither.
+pid_t LockFilePid(const std::string& file) {
+  const int fd = ::open(file.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return 0;
+  char buffer[64];
+  const ssize_t size = ::read(fd, buffer, sizeof buffer - 1);
+  ::close(fd);
+  if (size <= 0) return 0;
+  buffer[size] = '\0';
+  const char* text = buffer;
+  while (*text == ' ' || *text == '\t') ++text;
+  if (std::isdigit(static_cast<unsigned char>(*text))) {
+    char* end = nullptr;
+    const long pid = std::strtol(text, &end, 10);
+    if (*end == '\0' || std::isspace(static_cast<unsigned char>(*end))) {
+      return pid > 0 && pid <= INT_MAX ? static_cast<pid_t>(pid) : 0;
+    }
+  }
+  if (size == static_cast<ssize_t>(sizeof(int32_t))) {
+    int32_t pid = 0;
+    std::memcpy(&pid, buffer, sizeof pid);
+    return pid > 0 ? static_cast<pid_t>(pid) : 0;
+  }
+  return 0;
+}
+
+bool ProcessAlive(pid_t pid) {
+  // EPERM: the process is there, it is only somebody else's.
+  return ::kill(pid, 0) == 0 || errno == EPERM;
 }
 
 void EnableLowLatency(int fd) {
@@ -122,14 +160,83 @@ void EnableLowLatency(int fd) {
 
 }  // namespace
 
+PortFault PortFaultOfErrno(int err) {
+  switch (err) {
+    case 0:
+      return PortFault::kNone;
+    case EACCES:
+    case EPERM:
+      return PortFault::kNoPermission;
+    case EBUSY:
+    case EWOULDBLOCK:
+      return PortFault::kBusy;
+    case ENOENT:
+    case ENXIO:
+    case ENODEV:
+    case EIO:
+      return PortFault::kMissing;
+    default:
+      return PortFault::kOther;
+  }
+}
+
+std::vector<std::string> LockDirsFromEnvironment() {
+  const char* dir = std::getenv(kLockDirVariable);
+  if (dir != nullptr && *dir != '\0') return {dir};
+  return {"/var/lock", "/run/lock"};
+}
+
+pid_t UucpLockOwner(const std::string& path, const std::vector<std::string>& lock_dirs) {
+  // Lock files are named after the device node itself, whatever link led
+  // to it: COM5 -> /dev/serial/by-id/... -> /dev/ttyUSB0 is "LCK..ttyUSB0".
+  std::string device = path;
+  if (char* real = ::realpath(path.c_str(), nullptr)) {
+    device = real;
+    std::free(real);
+  }
+  const std::string name = "LCK.." + device.substr(device.rfind('/') + 1);
+  for (const std::string& dir : lock_dirs) {
+    const pid_t pid = LockFilePid(dir + "/" + name);
+    if (pid > 0 && pid != ::getpid() && ProcessAlive(pid)) return pid;
+  }
+  return 0;
+}
+
+PortFault ProbePath(const std::string& path, const std::vector<std::string>& lock_dirs) {
+  if (UucpLockOwner(path, lock_dirs) != 0) return PortFault::kBusy;
+  // Only looks: no line settings, no modem lines, no driver flags.  The
+  // descriptor is not the last one of a port another program holds, so its
+  // close does not hang up that program's line either.
+  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return PortFaultOfErrno(errno);
+  PortFault fault = PortFault::kNone;
+  termios settings{};
+  if (::tcgetattr(fd, &settings) != 0) {
+    fault = PortFaultOfErrno(errno);
+    if (fault == PortFault::kNone) fault = PortFault::kOther;
+  } else if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    fault = errno == EWOULDBLOCK ? PortFault::kBusy : PortFaultOfErrno(errno);
+  } else {
+    ::flock(fd, LOCK_UN);
+#if defined(TIOCGEXCL)
+    // Root's open passes a port made exclusive by its user; the flag still
+    // tells that somebody holds it.
+    int exclusive = 0;
+    if (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0) fault = PortFault::kBusy;
+#endif
+  }
+  ::close(fd);
+  return fault;
+}
+
 std::unique_ptr<PosixSerialPort> PosixSerialPort::OpenPath(const std::string& path,
                                                            const LineConfig& config,
-                                                           std::string* error) {
+                                                           std::string* error, PortFault* fault) {
   // Non-blocking: a port that waits for carrier must not hang the open, and
   // reads wait in poll() slices anyway.
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
-    SetError(error, path, errno);
+    SetError(error, fault, path, errno);
     return nullptr;
   }
   // Exclusive use.  The lock keeps out every other program that locks too,
@@ -137,14 +244,15 @@ std::unique_ptr<PosixSerialPort> PosixSerialPort::OpenPath(const std::string& pa
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     const int err = errno;
     ::close(fd);
-    SetError(error, path, err == EWOULDBLOCK ? EBUSY : err);
+    SetError(error, fault, path, err == EWOULDBLOCK ? EBUSY : err);
     return nullptr;
   }
   termios probe{};
   if (::tcgetattr(fd, &probe) != 0) {
     const int err = errno;
     ::close(fd);
-    SetError(error, path, err);
+    SetError(error, fault, path, err);
+    if (fault != nullptr && *fault == PortFault::kNone) *fault = PortFault::kOther;
     return nullptr;
   }
   // Keeps out programs that open the device without locking it.
@@ -156,6 +264,7 @@ std::unique_ptr<PosixSerialPort> PosixSerialPort::OpenPath(const std::string& pa
   EnableLowLatency(fd);
   port->ReadErrorCounts(&port->last_counts_);
   if (error != nullptr) error->clear();
+  if (fault != nullptr) *fault = PortFault::kNone;
   return port;
 }
 
@@ -391,13 +500,28 @@ std::unique_ptr<SerialPort> PosixPortProvider::Open(uint16_t number, const LineC
                                                     std::string* error) {
   const std::string path = naming_.Resolve(number);
   if (path.empty()) {
+    last_open_fault_ = PortFault::kMissing;
     if (error != nullptr) *error = PortName(number) + ": no such port";
     return nullptr;
   }
+  if (const pid_t owner = UucpLockOwner(path, lock_dirs_); owner != 0) {
+    last_open_fault_ = PortFault::kBusy;
+    if (error != nullptr) {
+      *error = PortName(number) + ": " + path + ": in use by another program (process " +
+               std::to_string(owner) + " holds its lock file)";
+    }
+    return nullptr;
+  }
   std::string cause;
-  std::unique_ptr<SerialPort> port = PosixSerialPort::OpenPath(path, config, &cause);
+  std::unique_ptr<SerialPort> port =
+      PosixSerialPort::OpenPath(path, config, &cause, &last_open_fault_);
   if (error != nullptr) *error = port ? std::string() : PortName(number) + ": " + cause;
   return port;
+}
+
+PortFault PosixPortProvider::Probe(uint16_t number) {
+  const std::string path = naming_.Resolve(number);
+  return path.empty() ? PortFault::kMissing : ProbePath(path, lock_dirs_);
 }
 
 }  // namespace qmx

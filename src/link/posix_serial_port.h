@@ -3,10 +3,13 @@
 // instrument's timing was built around.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "link/port_naming.h"
 #include "link/serial_port.h"
@@ -26,12 +29,33 @@ struct LineErrorCounts {
 // readings; counts that wrapped around still differ and still count.
 uint32_t LineErrorsBetween(const LineErrorCounts& before, const LineErrorCounts& now);
 
+// Environment variable naming the directory of UUCP lock files ("LCK..name"),
+// in place of /var/lock and /run/lock.
+constexpr const char kLockDirVariable[] = "QMX41_LOCK_DIR";
+
+// Where minicom, Qt's serial port and the other UUCP-style programs leave
+// their lock files: the environment's directory, else /var/lock and /run/lock.
+std::vector<std::string> LockDirsFromEnvironment();
+
+// The live process (not this one) whose UUCP lock file in `lock_dirs` claims
+// the device `path` (links followed); 0 when none.  A lock left behind by a
+// process that has ended claims nothing.
+pid_t UucpLockOwner(const std::string& path, const std::vector<std::string>& lock_dirs);
+
+// Whether the device `path` is a serial port free for us, found without
+// changing anything on it: open without waiting, test the locks, close.
+PortFault ProbePath(const std::string& path, const std::vector<std::string>& lock_dirs);
+
+// The fault an errno of open() or flock() stands for.
+PortFault PortFaultOfErrno(int err);
+
 class PosixSerialPort final : public SerialPort {
  public:
   // Opens `path` for exclusive use and applies `config`.  Null on failure,
-  // with the cause in `error` when given.
+  // with the cause in `error` and `fault` when given.
   static std::unique_ptr<PosixSerialPort> OpenPath(const std::string& path,
-                                                   const LineConfig& config, std::string* error);
+                                                   const LineConfig& config, std::string* error,
+                                                   PortFault* fault = nullptr);
   ~PosixSerialPort() override;
   PosixSerialPort(const PosixSerialPort&) = delete;
   PosixSerialPort& operator=(const PosixSerialPort&) = delete;
@@ -75,13 +99,17 @@ class PosixSerialPort final : public SerialPort {
   size_t last_read_waits_ = 0;
 };
 
-// Opens ports by COM number through PortNaming.
-class PosixPortProvider final : public PortProvider {
+// Opens ports by COM number through PortNaming.  A port that another program
+// has claimed with a UUCP lock file is busy, as it is for minicom.
+class PosixPortProvider final : public PortProvider, public PortInspector {
  public:
   // Devices under /dev, the ports directory from QMX41_PORTS_DIR.
   PosixPortProvider() : naming_("/dev", PortsDirFromEnvironment()) {}
   PosixPortProvider(std::string dev_root, std::string ports_dir)
       : naming_(std::move(dev_root), std::move(ports_dir)) {}
+
+  void SetLockDirs(std::vector<std::string> dirs) { lock_dirs_ = std::move(dirs); }
+  const std::vector<std::string>& lock_dirs() const { return lock_dirs_; }
 
   // The "--ports-dir" option; overrides the environment.  "" = Wine numbering.
   void SetPortsDir(std::string dir) { naming_.set_ports_dir(std::move(dir)); }
@@ -92,8 +120,13 @@ class PosixPortProvider final : public PortProvider {
                                    std::string* error) override;
   std::string DevicePath(uint16_t number) override { return naming_.DevicePath(number); }
 
+  PortFault Probe(uint16_t number) override;
+  PortFault last_open_fault() const override { return last_open_fault_; }
+
  private:
   PortNaming naming_;
+  std::vector<std::string> lock_dirs_ = LockDirsFromEnvironment();
+  PortFault last_open_fault_ = PortFault::kNone;
 };
 
 }  // namespace qmx

@@ -1,6 +1,7 @@
 #include "operator/operation_report.h"
 
 #include "link/exchange_status.h"
+#include "link/line_text.h"
 
 namespace qmx {
 namespace {
@@ -22,12 +23,20 @@ std::string ExceptionText(uint16_t code) {
 
 }  // namespace
 
-std::optional<ReportMessage> OperationReportMessage(uint16_t status, uint16_t exception) {
+std::optional<ReportMessage> OperationReportMessage(uint16_t status, uint16_t exception,
+                                                    const PortFailure* port) {
   struct Row {
     uint16_t bit;
     const char* text;
   };
-  if (status & kStatusNoAnswer) return ReportMessage{"Ответа не было.", kCaptionExchangeError};
+  if (status & kStatusNoAnswer) {
+    // "Ответа не было." alone sends the engineer to the wiring; when the
+    // port itself is the reason, the box says so.
+    std::string text = "Ответа не было.";
+    const std::string cause = port != nullptr ? PortFailureText(*port) : std::string();
+    if (!cause.empty()) text += "\n" + cause;
+    return ReportMessage{text, kCaptionExchangeError};
+  }
   if (status & kStatusException)
     return ReportMessage{ExceptionText(exception), kCaptionDeviceError};
   static constexpr Row kRows[] = {
@@ -50,7 +59,9 @@ std::optional<ReportMessage> OperationReportMessage(uint16_t status, uint16_t ex
 }
 
 bool OperationReport(Dialogs& dialogs, uint16_t status, uint16_t exception) {
-  const std::optional<ReportMessage> message = OperationReportMessage(status, exception);
+  const auto* link_dialogs = dynamic_cast<const LinkDialogs*>(&dialogs);
+  const PortFailure* port = link_dialogs != nullptr ? link_dialogs->link().port_failure() : nullptr;
+  const std::optional<ReportMessage> message = OperationReportMessage(status, exception, port);
   if (!message) return false;
   dialogs.ShowBox(message->text, message->caption, BoxButtons::kOk, BoxIcon::kExclamation);
   return true;

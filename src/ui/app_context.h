@@ -12,6 +12,7 @@
 #include "link/link.h"
 #include "link/serial_port.h"
 #include "operator/dialogs.h"
+#include "operator/operation_report.h"
 #include "storage/profile.h"
 
 namespace qmx {
@@ -22,13 +23,17 @@ struct AppContext {
   AppContext(PortProvider& port_provider, Clock& program_clock, Dialogs& operator_dialogs)
       : ports(port_provider),
         clock(program_clock),
-        dialogs(operator_dialogs),
-        link(port_provider, program_clock) {}
+        dialogs(link_dialogs),
+        link(port_provider, program_clock),
+        link_dialogs(operator_dialogs, link) {}
 
   PortProvider& ports;
   Clock& clock;
+  // The operator's dialogs, through which a report of silence also tells
+  // why the port is not open.
   Dialogs& dialogs;
   Link link;
+  LinkDialogs link_dialogs;
   ProfileValues profile;
   // Staged records of the configuration blocks; the measurement and output
   // records are the profile's own values.

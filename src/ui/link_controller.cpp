@@ -4,8 +4,10 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QStandardItemModel>
 #include <QStringList>
 #include <QWidget>
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -76,19 +78,29 @@ void LinkController::FillPortLists() {
   const std::vector<uint16_t>& found = context_.link.found_ports();
   auto* memo = Control<QPlainTextEdit>("Memo2");
   QStringList memo_lines;
+  const uint16_t configured = context_.link.line().port_number;
   for (const char* name : {"ComboBox1", "ComboBox38"}) {
     auto* list = Control<QComboBox>(name);
     if (list == nullptr) continue;
     list->clear();
     if (found.empty()) {
+      // Says there is nothing to choose; it is not a port to choose.
       list->addItem(QString::fromUtf8(kNoPortsText));
-      continue;
+      if (auto* model = qobject_cast<QStandardItemModel*>(list->model())) {
+        model->item(0)->setFlags(Qt::NoItemFlags);
+      }
     }
     for (uint16_t number : found) {
-      list->addItem(QString::fromStdString(PortName(number)));
+      list->addItem(QString::fromStdString(PortName(number)), QVariant(int{number}));
       // The operator knows the adapter by its device, not by our COM number.
       list->setItemData(list->count() - 1,
                         QString::fromStdString(context_.ports.DevicePath(number)), Qt::ToolTipRole);
+    }
+    // A number no port can have ("dev.dat" may hold anything) is still the
+    // one every exchange tries: the lists show it rather than a port that is
+    // not in use.
+    if (configured < kFirstPortNumber || configured > kLastPortNumber) {
+      list->addItem(QString::fromStdString(PortName(configured)), QVariant(int{configured}));
     }
     SelectPort(list);
   }
@@ -99,24 +111,18 @@ void LinkController::FillPortLists() {
 
 void LinkController::SelectPort(QComboBox* list) const {
   if (list == nullptr || list->count() == 0) return;
-  const std::vector<uint16_t>& found = context_.link.found_ports();
-  int index = list->count() - 1;
-  for (size_t i = 0; i < found.size(); ++i) {
-    if (found[i] == context_.link.line().port_number) {
-      index = static_cast<int>(i);
-      break;
-    }
-  }
-  list->setCurrentIndex(index);
+  const int configured = list->findData(QVariant(int{context_.link.line().port_number}));
+  const int last_found = static_cast<int>(context_.link.found_ports().size()) - 1;
+  list->setCurrentIndex(configured >= 0 ? configured : std::max(last_found, 0));
 }
 
 void LinkController::ReadLineControls() {
   GuardScope guard(context_.update_guard);
   LineParameters& line = context_.link.line();
-  const std::vector<uint16_t>& found = context_.link.found_ports();
+  // Each port entry carries its number; "портов нет" carries none.
   if (auto* ports = Control<QComboBox>("ComboBox38")) {
-    const int index = ports->currentIndex();
-    if (index >= 0 && static_cast<size_t>(index) < found.size()) line.port_number = found[index];
+    const QVariant number = ports->currentData();
+    if (number.isValid()) line.port_number = static_cast<uint16_t>(number.toInt());
   }
   if (auto* bauds = Control<QComboBox>("ComboBox39")) {
     const int index = bauds->currentIndex();

@@ -92,7 +92,7 @@ class LinkController final : public QObject {
   void ParityBoxClicked(bool even_box_clicked);
   void RefreshPorts();
   void Blink();
-  // Selects the configured port in `list` (else its last entry).
+  // Selects the configured port in `list` (else the last port found).
   void SelectPort(QComboBox* list) const;
 
   AppContext& context_;
