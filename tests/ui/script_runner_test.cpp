@@ -296,11 +296,10 @@ TEST_F(ScriptRunnerTest, UnknownNameRunsNothing) {
   EXPECT_EQ(Run("click Button1\nscreenshot " + QuoteScriptWord(shot) +
                 "\nexpect-text Label9 -\nset-text StringGrid1[1,2] 5\nclick N3\n"),
             ScriptRunner::kExitScriptError);
-  EXPECT_THAT(out_.str(), HasSubstr("line 3: expect-text: no control Label9"));
-  EXPECT_THAT(out_.str(), HasSubstr("line 4: set-text: no cell StringGrid1[1,2]"));
+  EXPECT_THAT(out_.str(), HasSubstr("line 3: expect-text: no control Label9\nscript error: line 4: "
+                                    "set-text: no cell StringGrid1[1,2]"));
   EXPECT_THAT(out_.str(), HasSubstr("line 5: click: no control N3"));
-  EXPECT_EQ(dialogs_.box_count(), 0u);
-  EXPECT_EQ(label_->text(), "-");
+  EXPECT_EQ(dialogs_.box_count(), 0u);  // line 1's click did not happen
   EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(shot)));
 }
 
@@ -317,11 +316,9 @@ TEST(ReadScriptFileTest, OnlyARegularFileOfAtMost16MiB) {
   EXPECT_EQ(ReadScriptFile(small, &text, &error), ScriptRunner::kExitOk) << error;
   EXPECT_EQ(text, "click Button1\n");
   for (const std::string& path : {dir.path().toStdString(), std::string("/dev/null"), large}) {
-    error.clear();
     EXPECT_EQ(ReadScriptFile(path, &text, &error), ScriptRunner::kExitScriptError) << path;
-    EXPECT_THAT(error, HasSubstr(path));
   }
-  EXPECT_THAT(error, HasSubstr("16 MiB"));
+  EXPECT_THAT(error, HasSubstr("large.txt: larger than 16 MiB"));
 }
 
 TEST_F(ScriptRunnerTest, MalformedScriptRunsNothing) {
