@@ -227,7 +227,12 @@ ExchangeOutcome ReadMeasuredValues(Link& link, MeasuredValues& values, uint16_t&
   outcome.status = link.ReadHoldingRegisters(kMeasuredBlockStart, kMeasuredBlockCount, block.data(),
                                              &outcome.exception);
   last_status = outcome.status;
-  if (outcome.data_taken()) DecodeMeasuredBlock(block.data(), values);
+  values.current = outcome.data_taken();
+  if (values.current) {
+    DecodeMeasuredBlock(block.data(), values);
+    values.read = true;
+    values.read_at = link.clock().LocalNow();
+  }
 
   std::array<uint16_t, kStandardFlowCount> standard{};
   uint16_t exception = 0;
@@ -280,6 +285,8 @@ std::string VolumeUnitText(unsigned code) {
 }
 
 void ShowMeasuredValues(const MeasuredValues& values, uint16_t status, Controls& controls) {
+  ShowExchangeState(status, controls);
+  if (!values.read) return;
   ShowUnit(FlowUnitText(values.flow_unit_code()), "Label11", "Label399", controls);
   ShowFlow(values, controls);
 
@@ -299,14 +306,6 @@ void ShowMeasuredValues(const MeasuredValues& values, uint16_t status, Controls&
   ShowUnit(VolumeUnitText(values.volume_unit_code()), "Label47", "Label435", controls);
   ShowVolumes(values, controls);
 
-  if (status == 0) {
-    controls.SetText("Panel6", "Нормальный обмен");
-    controls.SetColor("Panel6", kColorButtonFace);
-  } else {
-    controls.SetText("Panel6", "Ошибка в обмене");
-    controls.SetColor("Panel6", kColorYellow);
-  }
-
   struct KeyPanel {
     uint16_t mask;
     const char* panel;
@@ -319,6 +318,25 @@ void ShowMeasuredValues(const MeasuredValues& values, uint16_t status, Controls&
   for (const KeyPanel& key : kKeyPanels) {
     controls.SetColor(key.panel, (values.state_word & key.mask) ? kColorGreen : kColorButtonFace);
   }
+}
+
+void ShowExchangeState(uint16_t status, Controls& controls) {
+  if (status == 0) {
+    controls.SetText("Panel6", "Нормальный обмен");
+    controls.SetColor("Panel6", kColorButtonFace);
+  } else {
+    controls.SetText("Panel6", "Ошибка в обмене");
+    controls.SetColor("Panel6", kColorYellow);
+  }
+}
+
+std::span<const char* const> MeasuredValueFields() {
+  static constexpr const char* kFields[] = {
+      "Panel1",   "Panel116", "Panel114", "Panel2",   "Panel3",   "Panel51",  "Panel4",
+      "Panel56",  "Panel58",  "Panel60",  "Panel54",  "Label318", "Label319", "Label320",
+      "Label321", "Label437", "Label441", "Label443", "Label439", "Label322", "Label445",
+      "Label340", "Label447", "Panel62",  "Panel76",  "Panel77",  "Panel78"};
+  return kFields;
 }
 
 void ShowCounters(const ExchangeCounters& counters, Controls& controls) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "link/link.h"
@@ -82,6 +83,13 @@ struct MeasuredValues {
   // Status of the last read of register 305; the operation reports only the
   // main block, so this is the one place a missing standard flow shows.
   uint16_t standard_flow_status = 0;
+  // Whether the block has ever come in: until then the views have nothing
+  // to show, and a zero flow on screen would be a lie.
+  bool read = false;
+  // Whether the last read of the block came in; when it did not, the values
+  // above are those of `read_at`.
+  bool current = false;
+  LocalTime read_at;
 
   unsigned flow_unit_code() const { return flow_unit_word & 0xFFu; }
   unsigned float_order_code() const { return (flow_unit_word >> 8) & 0x3u; }
@@ -114,8 +122,17 @@ std::string VolumeUnitText(unsigned code);
 
 // Both views from `values`; `status` is the program's last exchange status.
 // Writes only the controls named in the view's table: a failed read shown
-// with the old values keeps every other control as it was.
+// with the old values keeps every other control as it was.  Values never
+// read leave the value and state fields as they are (empty from start-up);
+// only the exchange state is shown.
 void ShowMeasuredValues(const MeasuredValues& values, uint16_t status, Controls& controls);
+
+// Panel6: "Нормальный обмен" for a clean exchange, "Ошибка в обмене" in
+// yellow for anything else, a success after a repetition included.
+void ShowExchangeState(uint16_t status, Controls& controls);
+
+// The fields of both views that show a measured number.
+std::span<const char* const> MeasuredValueFields();
 
 // The four exchange counters of the poll; unsigned 16 bits, wrapping.
 struct ExchangeCounters {

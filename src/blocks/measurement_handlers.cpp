@@ -1,7 +1,7 @@
 #include "blocks/measurement_handlers.h"
 
-#include "link/exchange_status.h"
 #include "blocks/measurement_records.h"
+#include "link/exchange_status.h"
 #include "operator/operation_report.h"
 
 namespace qmx {
@@ -73,9 +73,12 @@ ExchangeOutcome ReadLatchedValue(const MeasurementContext& c) {
   outcome.status = c.link.ReadHoldingRegisters(kLatchedBlockStart, kLatchedBlockCount, block.data(),
                                                &outcome.exception);
   c.state.last_status = outcome.status;
-  if (outcome.data_taken()) c.state.latched_block = block;
-  // Shown after a failure as well, so that the exchange state panel tells
-  // of a read that only came through on a repetition, which has no box.
+  if (outcome.failed()) {
+    // The display keeps what it showed: nothing new came in to show.
+    OperationReport(c.dialogs, outcome.status, outcome.exception);
+    return outcome;
+  }
+  c.state.latched_block = block;
   FinishMeasuredRead(c, outcome, false, kTextLatchedRead);
   return outcome;
 }
@@ -88,7 +91,10 @@ PollCycleResult RunMeasurementPollCycle(const MeasurementContext& c) {
   const ExchangeOutcome& outcome = result.outcome;
 
   if (outcome.failed()) {
+    // The values stay as they were, but the exchange state must not go on
+    // telling of a normal exchange.
     MarkExchangeFailed(c.controls);
+    ShowExchangeState(c.state.last_status, c.controls);
   } else {
     ShowMeasuredValues(c.state.values, c.state.last_status, c.controls);
   }

@@ -19,11 +19,11 @@
 #include <array>
 #include <cstdint>
 
+#include "blocks/measured_values.h"
+#include "blocks/module_data.h"
 #include "link/link.h"
 #include "operator/controls.h"
 #include "operator/dialogs.h"
-#include "blocks/measured_values.h"
-#include "blocks/module_data.h"
 #include "storage/profile.h"
 
 namespace qmx {
@@ -81,14 +81,15 @@ ExchangeOutcome LatchMeasuredValue(const MeasurementContext& context);
 
 // "Прочитать защелкнутое" (Button7Click after the poll is stopped): frees the
 // buttons as above, reads the latched block and keeps it, shows the views,
-// records and reports like ReadMeasuredOnce.
+// records and reports like ReadMeasuredOnce.  A failed read (a repetition
+// included) only reports: the display keeps what it showed.
 ExchangeOutcome ReadLatchedValue(const MeasurementContext& context);
 
 // One cycle of the measured-value poll (the body of Timer3's tick while the
 // poll runs): read; on a clean exchange show both views, otherwise put
-// "Ошибка обмена" in yellow into Memo1 and keep the display; count; show the
-// counters; record when recording is on, after failed reads too.  Never
-// opens a box.
+// "Ошибка обмена" in yellow into Memo1 and "Ошибка в обмене" into Panel6 and
+// keep the values as they were; count; show the counters; record when
+// recording is on, after failed reads too.  Never opens a box.
 PollCycleResult RunMeasurementPollCycle(const MeasurementContext& context);
 
 // "Прочитать" on "Изм. модуль" (Button70Click): read, show (also after a

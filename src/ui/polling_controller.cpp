@@ -73,7 +73,11 @@ PollingController::PollingController(AppContext& context, MainWindow& window)
       timer3_(MakeTimer(this, "Timer3", kMeasurementPollPauseMs, true)),
       timer12_(MakeTimer(this, "Timer12", kModulePollPauseMs, true)),
       timer8_(MakeTimer(this, "Timer8", kHousekeepingMs, true)),
-      status_line_(new QLabel(&window)) {
+      status_line_(new QLabel(&window)),
+      measured_value_page_(window.findChild<QWidget*>(QStringLiteral("TabSheet_MeasuredValue"))),
+      operator_measurement_page_(
+          window.findChild<QWidget*>(QStringLiteral("TabSheet_OperatorMeasurement"))),
+      module_page_(window.findChild<QWidget*>(QStringLiteral("TabSheet_MeasuringModule"))) {
   setObjectName(QStringLiteral("PollingController"));
   connect(timer3_, &QTimer::timeout, this, &PollingController::Timer3Timer);
   connect(timer12_, &QTimer::timeout, this, &PollingController::Timer12Timer);
@@ -107,6 +111,11 @@ PollingController::PollingController(AppContext& context, MainWindow& window)
   Connect("Button71", &PollingController::Button71Click);
   Connect("Button72", &PollingController::Button72Click);
   Connect("Button83", &PollingController::Button83Click);
+
+  // Switching between the operator and the engineering view hides every
+  // page of the other one.
+  connect(&window, &MainWindow::engineeringViewChanged, this,
+          &PollingController::StopPollsOutOfSight);
 
   WidgetControls controls(&window_);
   InitModuleBitCells(controls);
@@ -144,6 +153,7 @@ void PollingController::RunOperatorAction(std::function<void(const MeasurementCo
     WidgetControls controls(&window_);
     TimedDialogs dialogs(context_.dialogs, context_.clock);
     action(Context(controls, &dialogs));
+    ShowValuesAge();
     ShowExchangeTime(context_.clock.NowMs() - start_ms - dialogs.spent_ms());
   };
   qmx::RunOperatorAction(context_.gate, run);
@@ -170,22 +180,63 @@ void PollingController::UpdateStatusLine() {
   status_line_->setText(QString::fromStdString(text));
 }
 
+void PollingController::ShowValuesAge() {
+  const MeasuredValues& values = context_.measurement.values;
+  const bool stale = values.read && !values.current;
+  QString hint;
+  if (stale) {
+    const LocalTime& t = values.read_at;
+    hint = QString::asprintf("Значения прочитаны %02u.%02u.%04u %02u:%02u:%02u", t.day, t.month,
+                             t.year, t.hour, t.minute, t.second);
+  }
+  for (const char* name : MeasuredValueFields()) {
+    if (auto* field = window_.findChild<QWidget*>(QLatin1String(name))) {
+      // A disabled field draws its text grey and still shows its tooltip.
+      field->setEnabled(!stale);
+      field->setToolTip(hint);
+    }
+  }
+}
+
+bool PollingController::InSight(const QWidget* page) const {
+  return page != nullptr && page->isVisibleTo(&window_);
+}
+
 void PollingController::StopMeasurementPoll() {
   context_.measurement_polling = false;
+  measurement_poll_page_ = nullptr;
   measurement_cycle_start_ms_ = -1;
   UpdateStatusLine();
 }
 
+void PollingController::StopOperatorMeasurementPoll() {
+  if (measurement_poll_page_ == operator_measurement_page_) StopMeasurementPoll();
+}
+
+void PollingController::StopPollsOutOfSight() {
+  WidgetControls controls(&window_);
+  if (context_.measurement_polling && !InSight(measurement_poll_page_)) {
+    StopMeasurementPoll();
+    ShowMeasurementPollButtons(controls, false);
+  }
+  if (context_.module_polling && !InSight(module_page_)) {
+    context_.module_polling = false;
+    module_cycle_start_ms_ = -1;
+    ShowModulePollButtons(controls, false);
+    UpdateStatusLine();
+  }
+}
+
 void PollingController::Timer3Timer() {
   timer3_->stop();
-  QTabWidget* operator_pages = window_.PageControl4();
-  if (operator_pages != nullptr && operator_pages->currentIndex() != 0) StopMeasurementPoll();
+  StopPollsOutOfSight();
   if (context_.measurement_polling && context_.gate != nullptr) {
     context_.gate->TryRunTimerAction([this] {
       const int64_t start_ms = context_.clock.NowMs();
       ShowCyclePeriod(measurement_cycle_start_ms_, start_ms);
       WidgetControls controls(&window_);
       const PollCycleResult result = RunMeasurementPollCycle(Context(controls));
+      ShowValuesAge();
       ShowExchangeTime(result.exchange_ms);
     });
   }
@@ -194,15 +245,7 @@ void PollingController::Timer3Timer() {
 
 void PollingController::Timer12Timer() {
   timer12_->stop();
-  QTabWidget* main_pages = window_.PageControl1();
-  QWidget* page = main_pages != nullptr ? main_pages->currentWidget() : nullptr;
-  if (page == nullptr || page->objectName() != QLatin1String("TabSheet_MeasuringModule")) {
-    context_.module_polling = false;
-    module_cycle_start_ms_ = -1;
-    WidgetControls controls(&window_);
-    ShowModulePollButtons(controls, false);
-    UpdateStatusLine();
-  }
+  StopPollsOutOfSight();
   if (context_.module_polling && context_.gate != nullptr) {
     context_.gate->TryRunTimerAction([this] {
       ShowCyclePeriod(module_cycle_start_ms_, context_.clock.NowMs());
@@ -219,6 +262,7 @@ void PollingController::Button3Click() {
 
 void PollingController::Button4Click() {
   context_.measurement_polling = true;
+  measurement_poll_page_ = measured_value_page_;
   measurement_cycle_start_ms_ = -1;
   WidgetControls controls(&window_);
   ShowMeasurementPollButtons(controls, true);
@@ -258,6 +302,7 @@ void PollingController::BitBtn5Click() {
 
 void PollingController::BitBtn25Click() {
   context_.measurement_polling = true;
+  measurement_poll_page_ = operator_measurement_page_;
   measurement_cycle_start_ms_ = -1;
   if (!timer3_->isActive()) timer3_->start(measurement_pause_ms_);
   Focus("BitBtn26");

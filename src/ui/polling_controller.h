@@ -43,6 +43,13 @@ class PollingController final : public QObject {
   // Stops the measured-value poll and leaves its buttons as they are: a
   // change of operator page, "Прочитать" on "ИЗМЕРЕНИЕ", the latch buttons.
   void StopMeasurementPoll();
+  // A change of operator page ends the poll started on "ИЗМЕРЕНИЕ"; the
+  // engineering view's poll does not look at the operator pages.
+  void StopOperatorMeasurementPoll();
+  // A poll runs while the page that started it is in sight: the page on top
+  // of its page set in the view shown.  Any other poll stops here, with its
+  // buttons at rest.  Every tick asks, and so does every change of view.
+  void StopPollsOutOfSight();
   // Timer8 once with 200 ms (a change of configuration page).
   void StartTimer8();
 
@@ -60,6 +67,10 @@ class PollingController final : public QObject {
   void ShowExchangeTime(int64_t exchange_ms);
   void ShowCyclePeriod(int64_t& last_start_ms, int64_t start_ms);
   void UpdateStatusLine();
+  // Values older than the last read of the block are greyed, with the time
+  // they were read in their tooltip.
+  void ShowValuesAge();
+  bool InSight(const QWidget* page) const;
   void Focus(const char* name);
   void Connect(const char* button, void (PollingController::*handler)());
 
@@ -83,6 +94,11 @@ class PollingController final : public QObject {
   QTimer* timer12_;
   QTimer* timer8_;
   QLabel* status_line_;
+  // The page whose button started the measured-value poll.
+  QPointer<QWidget> measurement_poll_page_;
+  QWidget* measured_value_page_;
+  QWidget* operator_measurement_page_;
+  QWidget* module_page_;
   int measurement_pause_ms_ = kMeasurementPollPauseMs;
   int module_pause_ms_ = kModulePollPauseMs;
   int64_t last_exchange_ms_ = -1;

@@ -27,6 +27,7 @@
 
 #include "operator/controls.h"
 #include "ui/exchange_gate.h"
+#include "ui/widget_controls.h"
 
 namespace qmx {
 namespace {
@@ -538,7 +539,11 @@ int ScriptRunner::Execute(const ScriptCommand& command) {
     return kExitOk;
   }
   if (verb == "expect-color") {
-    const QString shown = widget->palette().color(widget->backgroundRole()).name(QColor::HexRgb);
+    // What is painted, not what the palette says: a colour set where it is
+    // never drawn is no colour the operator sees.
+    const QColor painted = PaintedColor(widget);
+    if (!painted.isValid()) return Fail(command, name + " paints nothing");
+    const QString shown = painted.name(QColor::HexRgb);
     if (shown.compare(FromUtf8(args[1]), Qt::CaseInsensitive) != 0) {
       return Fail(command, name + ": expected colour " + args[1] + ", shown " + Utf8(shown));
     }

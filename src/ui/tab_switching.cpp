@@ -15,6 +15,9 @@ TabSwitching::TabSwitching(MainWindow& window, PollingController& polling)
   for (QTabWidget* set : {window.PageControl1(), window.PageControl5()}) {
     connect(set, &QTabWidget::currentChanged, this, &TabSwitching::StartTimer7);
   }
+  // A poll whose page has gone under another ends at once, not a tick later.
+  connect(window.PageControl1(), &QTabWidget::currentChanged, this,
+          [this] { polling_.StopPollsOutOfSight(); });
   connect(window.PageControl2(), &QTabWidget::currentChanged, this,
           [this] { polling_.StartTimer8(); });
   connect(window.PageControl4(), &QTabWidget::currentChanged, this,
@@ -30,7 +33,7 @@ void TabSwitching::StartTimer7() {
 
 void TabSwitching::PageControl4Change(int index) {
   // Any change, back to "ИЗМЕРЕНИЕ" included: the operator left the values.
-  polling_.StopMeasurementPoll();
+  polling_.StopOperatorMeasurementPoll();
   StartTimer7();
   if (index == 0) {
     if (auto* read = window_.findChild<QPushButton*>(QStringLiteral("BitBtn5"))) read->setFocus();

@@ -1,6 +1,7 @@
 // What a change of page does beyond highlighting the new tab (the page sets
-// do that themselves): the one-shot repaint timers, the end of the
-// measured-value poll whenever the operator pages change, and the focus.
+// do that themselves): the one-shot repaint timers, the end of a poll whose
+// page has left the screen or of the operator's poll whenever the operator
+// pages change, and the focus.
 #pragma once
 
 #include <QObject>

@@ -1,13 +1,20 @@
 #include "ui/widget_controls.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFrame>
+#include <QHash>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QTableWidget>
+#include <algorithm>
+#include <cmath>
 
 namespace qmx {
 namespace {
@@ -16,7 +23,43 @@ QString ToQString(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// A memo or list paints its background in its text area, not in the frame
+// around it.
+QWidget* PaintedArea(QWidget* widget) {
+  if (auto* area = qobject_cast<QAbstractScrollArea*>(widget)) return area->viewport();
+  return widget;
+}
+
 }  // namespace
+
+QColor PaintedColor(QWidget* widget) {
+  if (widget == nullptr) return {};
+  QWidget* area = PaintedArea(widget);
+  QRect inner = area->rect();
+  if (auto* frame = qobject_cast<QFrame*>(area); frame != nullptr && area == widget) {
+    inner = frame->contentsRect();
+  }
+  if (inner.isEmpty()) return {};
+  const QImage image = area->grab(inner).toImage();
+  // Some two thousand points spread over the area are plenty to outvote the
+  // text.
+  const int step =
+      std::max(1, static_cast<int>(std::sqrt(image.width() * image.height() / 2000.0)));
+  QHash<QRgb, int> votes;
+  QRgb winner = 0;
+  int most = 0;
+  for (int y = step / 2; y < image.height(); y += step) {
+    for (int x = step / 2; x < image.width(); x += step) {
+      const QRgb pixel = image.pixel(x, y) | 0xFF000000u;
+      const int count = ++votes[pixel];
+      if (count > most) {
+        most = count;
+        winner = pixel;
+      }
+    }
+  }
+  return most > 0 ? QColor(winner) : QColor();
+}
 
 QTableWidgetItem* WidgetControls::FindCell(std::string_view name, bool create) const {
   const std::optional<GridCell> cell = ParseGridCellName(name);
@@ -129,6 +172,7 @@ Rgb WidgetControls::Color(std::string_view name) const {
   }
   QWidget* w = Find(name);
   if (w == nullptr) return kColorWhite;
+  w = PaintedArea(w);
   const QColor c = w->palette().color(w->backgroundRole());
   return Rgb{static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()),
              static_cast<uint8_t>(c.blue())};
@@ -146,6 +190,7 @@ void WidgetControls::SetColor(std::string_view name, Rgb color) {
   }
   QWidget* w = Find(name);
   if (w == nullptr) return;
+  w = PaintedArea(w);
   QPalette palette = w->palette();
   const QColor c(color.r, color.g, color.b);
   if (palette.color(w->backgroundRole()) == c && w->autoFillBackground()) return;

@@ -16,6 +16,12 @@ class QTableWidgetItem;
 
 namespace qmx {
 
+// The colour the widget paints over most of its inner area, as the operator
+// sees it: the text area of a memo or list, the face of a panel inside its
+// frame.  Text and frame lines are outvoted by the background around them.
+// Invalid for a widget with nothing to paint.
+QColor PaintedColor(QWidget* widget);
+
 class WidgetControls final : public Controls {
  public:
   explicit WidgetControls(QWidget* root) : root_(root) {}

@@ -67,6 +67,7 @@ TEST(MeasuredTextTest, QuantityAndVolumeItems) {
 
 class ShowTest : public ::testing::Test {
  protected:
+  ShowTest() { v_.read = true; }
   void Show(uint16_t status = 0) { ShowMeasuredValues(v_, status, c_); }
   MeasuredValues v_;
   MapControls c_;

@@ -3,8 +3,13 @@
 // the views' controls read back through the window's own Controls seam.
 #pragma once
 
+#include <QFrame>
+#include <QHash>
+#include <QImage>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTabWidget>
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -51,8 +56,50 @@ class MeasuredWindowTest : public WindowTest {
         pages->findChild<QWidget*>(QStringLiteral("TabSheet_") + QLatin1String(short_name)));
   }
 
+  // A page of the engineering view, shown as the engineer shows it.
+  void ShowEngineeringPage(const char* short_name) {
+    window_->SetEngineeringView(true);
+    ShowMainPage(short_name);
+  }
+
   std::string Text(const char* name) const { return controls_->Text(name); }
-  Rgb Color(const char* name) const { return controls_->Color(name); }
+
+  // What the control looks like inside its frame, as the window paints it
+  // on the screen.  Only what is in sight can be looked at.
+  QImage Picture(const char* name) {
+    QWidget* widget = Find<QWidget>(name);
+    if (widget == nullptr) return {};
+    if (!window_->isVisible()) window_->show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(widget->isVisible()) << name << " is out of sight";
+    const auto* frame = qobject_cast<QFrame*>(widget);
+    return widget->grab(frame != nullptr ? frame->contentsRect() : widget->rect()).toImage();
+  }
+  // The colour of most of the control's pixels: its background, which the
+  // text and the frame lines cannot outvote.
+  Rgb Painted(const char* name) {
+    const QImage image = Picture(name);
+    QHash<QRgb, int> votes;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) ++votes[image.pixel(x, y) & 0xFFFFFFu];
+    }
+    QRgb most = 0;
+    for (auto it = votes.begin(); it != votes.end(); ++it) {
+      if (it.value() > votes.value(most)) most = it.key();
+    }
+    return Rgb{static_cast<uint8_t>(qRed(most)), static_cast<uint8_t>(qGreen(most)),
+               static_cast<uint8_t>(qBlue(most))};
+  }
+  // The darkest grey level painted in the control: black text is near 0,
+  // greyed text stays well above.
+  int DarkestInk(const char* name) {
+    const QImage image = Picture(name);
+    int darkest = 255;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) darkest = std::min(darkest, qGray(image.pixel(x, y)));
+    }
+    return darkest;
+  }
 
   std::vector<std::string> Lines(const std::string& path) const {
     std::vector<std::string> lines;

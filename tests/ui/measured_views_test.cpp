@@ -5,13 +5,16 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <filesystem>
+#include <sstream>
 
+#include "blocks/measured_values.h"
 #include "link/exchange_status.h"
 #include "measured_fixture.h"
-#include "blocks/measured_values.h"
 #include "sim/register_map.h"
+#include "ui/script_runner.h"
 
 namespace qmx::test {
 namespace {
@@ -26,19 +29,27 @@ TEST_F(MeasuredViewsTest, ReadOnceFillsBothViewsWithTheirColours) {
   meter_.Set(sim::reg::kFlowState, kFlowStateCutOff);
   meter_.Set(sim::reg::kPipeTemperatureError, kErrorNotMeasured);
   meter_.SetKeys(kKeyChange);
+  meter_.SetFlow(40.0, 0.0);
+  meter_.SetFloat(sim::reg::kStandardFlow, 7.25f);
+  meter_.Set(sim::reg::kRelativeFlow, 888);  // 1.355 % of full scale is 65535, not 65536
   Click("Button3");
 
   EXPECT_THAT(bus_.JournalSummary(), ElementsAre("read 256 x49", "read 305 x2"));
   EXPECT_EQ(Text("Label11"), "м куб/час");
   EXPECT_EQ(Text("Label399"), "м куб/час");
   EXPECT_EQ(Text("Panel1"), Text("Panel116"));
+  EXPECT_THAT(Text("Panel1"), ::testing::StartsWith("40.0000"));
+  EXPECT_EQ(Text("Panel114"), "7.2500     ");
+  EXPECT_EQ(Text("Panel3"), "1.36  %");
   EXPECT_EQ(Text("Panel5"), "Нормальное измерение, отсечка");
-  EXPECT_EQ(Color("Panel1"), kColorLightGreen);
   EXPECT_EQ(Text("Memo1"), "Нормальное измерение, отсечка");
+  EXPECT_EQ(Painted("Memo1"), kColorLightGreen);
+  ShowEngineeringPage("MeasuredValue");
+  EXPECT_EQ(Painted("Panel1"), kColorLightGreen);
   EXPECT_EQ(Text("Panel44"), " Не измеряется ");
-  EXPECT_EQ(Color("Panel44"), kColorButtonFace);
-  EXPECT_EQ(Color("Panel8"), kColorGreen);
-  EXPECT_EQ(Color("Panel7"), kColorButtonFace);
+  EXPECT_EQ(Painted("Panel44"), kColorButtonFace);
+  EXPECT_EQ(Painted("Panel8"), kColorGreen);
+  EXPECT_EQ(Painted("Panel7"), kColorButtonFace);
   EXPECT_EQ(Text("Panel6"), "Нормальный обмен");
   EXPECT_THAT(dialogs_.texts(), ElementsAre("Прочитано измеренное значение."));
   EXPECT_EQ(Lines(dir_.File("izm.txt")).size(), 1u);
@@ -51,7 +62,8 @@ TEST_F(MeasuredViewsTest, ReadOnceAfterARetryShowsTheDataAndNoSuccessBox) {
   Click("Button3");
   EXPECT_THAT(Text("Panel1"), ::testing::StartsWith("40.0000"));
   EXPECT_EQ(Text("Panel6"), "Ошибка в обмене");
-  EXPECT_EQ(Color("Panel6"), kColorYellow);
+  ShowEngineeringPage("MeasuredValue");
+  EXPECT_EQ(Painted("Panel6"), kColorYellow);
   EXPECT_THAT(dialogs_.texts(),
               ::testing::Not(::testing::Contains("Прочитано измеренное значение.")));
   EXPECT_FALSE(std::filesystem::exists(dir_.File("izm.txt")));  // clean reads only
@@ -78,14 +90,75 @@ TEST_F(MeasuredViewsTest, CompactReadStopsThePollFirst) {
   EXPECT_FALSE(context_.measurement_polling);
   EXPECT_THAT(bus_.JournalSummary(), ElementsAre("read 256 x49", "read 305 x2"));
   EXPECT_THAT(dialogs_.texts(), ElementsAre("Прочитано измеренное значение."));
+  EXPECT_EQ(Painted("Memo1"), kColorWhite);
 
-  // A failure marks the compact view before the message.
+  // A failure marks the compact view before the message, in the text area
+  // the operator looks at.
   dialogs_.Clear();
   Silence();
   Click("BitBtn5");
   EXPECT_EQ(Text("Memo1"), "Ошибка обмена");
-  EXPECT_EQ(Color("Memo1"), kColorYellow);
+  EXPECT_EQ(Painted("Memo1"), kColorYellow);
   EXPECT_THAT(dialogs_.texts(), ElementsAre("Ответа не было."));
+}
+
+// Values never read are not shown as a zero flow; values that could not be
+// read again are shown greyed, with the time of their reading.
+TEST_F(MeasuredViewsTest, ValueFieldsEmptyUntilReadAndGreyedWhenOld) {
+  Silence(2);
+  Click("BitBtn5");
+  EXPECT_EQ(Text("Panel116"), "");
+  EXPECT_EQ(Text("Label437"), "");
+  EXPECT_EQ(Text("Panel6"), "Ошибка в обмене");
+
+  clock_.SetLocalOrigin({2024, 3, 7, 9, 5, 3, 0});
+  Click("BitBtn5");
+  const std::string flow = Text("Panel116");
+  EXPECT_NE(flow, "");
+  EXPECT_EQ(flow, Text("Panel1"));
+  EXPECT_LT(DarkestInk("Panel116"), 80);  // black digits
+  EXPECT_TRUE(Find<QLabel>("Panel116")->toolTip().isEmpty());
+
+  Silence();
+  Click("BitBtn5");
+  EXPECT_EQ(Text("Panel116"), flow);
+  for (const char* name : {"Panel116", "Label437"}) {
+    EXPECT_GT(DarkestInk(name), 100) << name;  // grey, not black
+    EXPECT_THAT(Find<QLabel>(name)->toolTip().toStdString(),
+                HasSubstr("Значения прочитаны 07.03.2024 09:05:"))
+        << name;
+  }
+  ShowEngineeringPage("MeasuredValue");
+  EXPECT_GT(DarkestInk("Panel1"), 100);
+  window_->SetEngineeringView(false);
+  // A good read brings the black digits back.
+  meter_.ClearFaults();
+  Click("BitBtn5");
+  EXPECT_LT(DarkestInk("Panel116"), 80);
+  EXPECT_TRUE(Find<QLabel>("Panel116")->toolTip().isEmpty());
+}
+
+// expect-color looks at what is painted: a colour set in the memo's frame
+// palette, where it is never drawn, is not what the operator sees.
+TEST_F(MeasuredViewsTest, ExpectColorSeesThePaintedColour) {
+  Silence(2);
+  Click("BitBtn5");
+  auto run = [&](const std::string& script) {
+    std::istringstream in(script);
+    std::ostringstream out;
+    ScriptRunner runner(window_.get(), dialogs_, out);
+    runner.SetGate(&gate_);
+    return runner.Run(in);
+  };
+  EXPECT_EQ(run("expect-color Memo1 #FFFF00\n"), ScriptRunner::kExitOk);
+  auto* memo = Find<QPlainTextEdit>("Memo1");
+  QPalette palette = memo->palette();
+  palette.setColor(memo->backgroundRole(), QColor(0, 0, 255));
+  memo->setPalette(palette);
+  EXPECT_EQ(run("expect-color Memo1 #0000FF\n"), ScriptRunner::kExitFailed);
+  EXPECT_EQ(run("expect-color Memo1 #FFFF00\n"), ScriptRunner::kExitOk);
+  ShowEngineeringPage("MeasuredValue");
+  EXPECT_EQ(run("expect-color Panel6 #FFFF00\n"), ScriptRunner::kExitOk);
 }
 
 TEST_F(MeasuredViewsTest, LatchStopsThePollAndFreesTheStartButtons) {
@@ -124,15 +197,16 @@ TEST_F(MeasuredViewsTest, ModuleCellsShowTheErrorBitsAndTheEnables) {
   meter_.Set(sim::reg::kModuleErrorLo, 0x1001);
   meter_.Set(sim::reg::kModuleErrorHi, 0x0004);
   meter_.Set(sim::reg::kRawErrorHi, 0x00AB);
+  ShowEngineeringPage("MeasuringModule");
   Click("Button70");
   EXPECT_THAT(bus_.JournalSummary(), ElementsAre("read 0 x4", "read 776 x2"));
   for (int bit = 0; bit < 16; ++bit) {
     const std::string lo = "Panel" + std::to_string(80 + bit);
     const bool set = bit == 0 || bit == 12;
-    EXPECT_EQ(Color(lo.c_str()), set ? kColorYellow : kColorButtonFace) << lo;
+    EXPECT_EQ(Painted(lo.c_str()), set ? kColorYellow : kColorButtonFace) << lo;
   }
-  EXPECT_EQ(Color("Panel98"), kColorYellow);  // "CUT"
-  EXPECT_EQ(Color("Panel96"), kColorButtonFace);
+  EXPECT_EQ(Painted("Panel98"), kColorYellow);  // "CUT"
+  EXPECT_EQ(Painted("Panel96"), kColorButtonFace);
   EXPECT_EQ(Text("Label390"), "0x00AB");
   EXPECT_THAT(dialogs_.texts(), ElementsAre("Прочитано измеренное значение."));
   EXPECT_EQ(Lines(dir_.File("izm_modul.txt")).size(), 1u);
