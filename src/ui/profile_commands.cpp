@@ -2,9 +2,11 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QSignalBlocker>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QWidget>
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -14,7 +16,9 @@
 #include "registers/value_formats.h"
 #include "storage/settings_files.h"
 #include "ui/app_context.h"
+#include "ui/exchange_gate.h"
 #include "ui/link_controller.h"
+#include "ui/page_sets.h"
 #include "ui/search_controller.h"
 #include "ui/widget_controls.h"
 
@@ -25,6 +29,7 @@ namespace {
 // page until the operator chooses one.
 constexpr char kNoActivePageProperty[] = "qmxNoActivePage";
 constexpr char kWatchedProperty[] = "qmxNoActivePageWatched";
+constexpr int32_t kLargestTimeGap = 255;  // ms
 
 QTabWidget* PageSet(QWidget* window, const char* name) {
   return window == nullptr ? nullptr : window->findChild<QTabWidget*>(QLatin1String(name));
@@ -38,7 +43,14 @@ void ApplyPageIndex(QTabWidget* pages, int index) {
                      [pages] { pages->setProperty(kNoActivePageProperty, false); });
   }
   const bool valid = index >= 0 && index < pages->count();
-  if (valid) pages->setCurrentIndex(index);
+  if (valid) {
+    // The program opens the remembered page, the operator has not changed
+    // pages: none of the page-change handlers runs (a poll goes on, no timer
+    // starts); only the highlight follows the new page.
+    const QSignalBlocker quiet(pages);
+    pages->setCurrentIndex(index);
+  }
+  MarkTabs(pages);
   pages->setProperty(kNoActivePageProperty, !valid);
   pages->update();
 }
@@ -67,10 +79,11 @@ bool FileExists(const std::string& name) {
   return std::filesystem::exists(name, error);
 }
 
+// The gap in the list's text, limited as "dev.dat" limits it (0..255).
 uint16_t TakeGap(QComboBox* list, uint16_t current) {
   if (list == nullptr) return current;
   const std::optional<int32_t> value = ParseInteger(list->currentText().toStdString());
-  const auto gap = static_cast<uint16_t>(value.value_or(0));
+  const auto gap = static_cast<uint16_t>(std::clamp(value.value_or(0), 0, kLargestTimeGap));
   const QString text = QString::fromStdString(FormatLongDecimal(gap));
   if (list->isEditable()) {
     list->setEditText(text);
@@ -121,9 +134,16 @@ ProfileCommands::ProfileCommands(AppContext& context, QWidget* window)
       {"N12", &ProfileCommands::N12Click}, {"N13", &ProfileCommands::N13Click},
       {"N14", &ProfileCommands::N14Click}, {"N15", &ProfileCommands::N15Click}};
   for (const auto& [name, handler] : commands) {
-    if (auto* action = window->findChild<QAction*>(QLatin1String(name))) {
-      connect(action, &QAction::triggered, this, handler);
-    }
+    auto* action = window->findChild<QAction*>(QLatin1String(name));
+    if (action == nullptr) continue;
+    // A profile load or a new file name must not change the settings under
+    // an exchange in progress: the command waits its turn at the gate.
+    connect(action, &QAction::triggered, this, [this, handler] {
+      const QPointer<ProfileCommands> self(this);
+      qmx::RunOperatorAction(context_.gate, [self, handler] {
+        if (self != nullptr) (self->*handler)();
+      });
+    });
   }
 }
 

@@ -23,9 +23,10 @@ inline constexpr char kProfileExtension[] = ".prf";
 inline constexpr char kRecordFileExtension[] = ".txt";
 
 // Opens the remembered page of each of the four page sets whose page the
-// profile keeps.  An index outside its set leaves the set without an active
-// page: its first page stays on screen, but the set counts as having none
-// (and is saved as -1) until the operator picks a page.
+// profile keeps, without running the page-change handlers (the tabs'
+// highlight follows).  An index outside its set leaves the set without an
+// active page: its first page stays on screen, but the set counts as having
+// none (and is saved as -1) until the operator picks a page.
 void ApplyPageSelection(QWidget* window, const PageSelection& pages);
 // The active pages of the window's page sets, as the profile saves them.
 void CollectPageSelection(QWidget* window, PageSelection& pages);
@@ -37,7 +38,8 @@ class ProfileCommands final : public QObject {
   Q_OBJECT
 
  public:
-  // Connects the menu commands N2, N3, N12..N15 found in `window`.
+  // Connects the menu commands N2, N3, N12..N15 found in `window`; each
+  // runs through the exchange gate.
   ProfileCommands(AppContext& context, QWidget* window);
 
   // What start-up and a profile load show of the loaded values: the
