@@ -99,6 +99,15 @@ void ExchangeLog::WriteAnswer(unsigned repetitions, const uint8_t* answer, size_
   part.Bytes(answer, size);
 }
 
+void ExchangeLog::Note(std::string_view text) {
+  if (!Enabled()) return;
+  LogPart part(settings_.log_file_name);
+  if (!part.ok()) return;
+  part.Text("\r\n");
+  part.Text(text);
+  part.Text("\r\n");
+}
+
 void ExchangeLog::WriteStatus(uint16_t status, uint16_t exception) {
   if (!Enabled()) return;
   LogPart part(settings_.log_file_name);

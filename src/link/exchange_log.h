@@ -25,6 +25,8 @@ class ExchangeLog {
   void WriteRequest(std::string_view description, const uint8_t* request, size_t size);
   void WriteAnswer(unsigned repetitions, const uint8_t* answer, size_t size);
   void WriteStatus(uint16_t status, uint16_t exception);
+  // A line of its own about how the link handled the attempt that follows.
+  void Note(std::string_view text);
 
  private:
   Clock& clock_;

@@ -28,6 +28,12 @@ constexpr int64_t kRetryPauseMs = 1000;
 constexpr uint16_t kUncheckedAddress = 255;
 constexpr uint16_t kAnyAddress = 0;
 
+// The default total time of a read ("TimeOut"); it also limits a read whose
+// configured time-outs set no limit at all.
+constexpr uint32_t kDefaultReadTotalMs = 2000;
+constexpr std::string_view kReadLimitNote =
+    "Настройки TimeOut и RTTM не ограничивают ожидание ответа: ждём не дольше 2000 мс";
+
 constexpr uint32_t kReceiveErrors =
     kLineErrorOverrun | kLineErrorParity | kLineErrorFraming | kLineErrorBreak;
 
@@ -66,14 +72,23 @@ size_t Receive(SerialPort* port, uint8_t* answer, size_t size, const EventPump* 
 
 // Read time-outs of one attempt: the pair configured for the baud code plus
 // the program's extra gap, and the total constant plus the same gap.
-void SetAttemptTimeouts(SerialPort* port, const LinkSettings& settings) {
-  if (port == nullptr) return;
+//
+// "TimeOut" = 0 with a zero multiplier would leave the read without a total
+// limit: a silent instrument (and, with the interval at 0 as well, even an
+// answering one, since the read asks for two bytes more than the answer)
+// would keep the program waiting for ever.  Such a read is limited by the
+// default total instead, and the exchange log notes it.
+void SetAttemptTimeouts(SerialPort* port, const LinkSettings& settings, ExchangeLog& log) {
   const TimeoutPair& pair = settings.timeouts.For(settings.line.baud_code);
   ReadTimeouts timeouts;
   timeouts.interval_ms = uint32_t{pair.interval} + settings.time_gap_prg;
   timeouts.multiplier_ms = uint32_t{pair.multiplier} + settings.time_gap_prg;
   timeouts.constant_ms = uint32_t{settings.line.timeout} + settings.time_gap_prg;
-  port->SetTimeouts(timeouts);
+  if (timeouts.multiplier_ms == 0 && timeouts.constant_ms == 0) {
+    timeouts.constant_ms = kDefaultReadTotalMs;
+    log.Note(kReadLimitNote);
+  }
+  if (port != nullptr) port->SetTimeouts(timeouts);
 }
 
 // Appends the CRC of the first `n` bytes, low byte first.
@@ -156,7 +171,7 @@ uint16_t Link::ReadHoldingRegisters(uint16_t start, uint8_t count, uint16_t* val
     // have re-opened it.
     PurgePort(port_.get());
     PumpEvents();
-    SetAttemptTimeouts(port_.get(), settings_);
+    SetAttemptTimeouts(port_.get(), settings_, log_);
     PumpEvents();
     ClearLineErrors(port_.get());
     PumpEvents();
@@ -234,7 +249,7 @@ uint16_t Link::WriteMultipleRegisters(uint16_t start, uint8_t count, const uint1
     PutCrc(request, request_size - 2);
 
     PurgePort(port_.get());
-    SetAttemptTimeouts(port_.get(), settings_);
+    SetAttemptTimeouts(port_.get(), settings_, log_);
     ClearLineErrors(port_.get());
     Send(port_.get(), request, request_size);
     ClearLineErrors(port_.get());

@@ -1,5 +1,9 @@
 #include "storage/profile.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
@@ -110,17 +114,57 @@ class Writer {
   explicit Writer(IniFile& ini) : ini_(ini) {}
 
   void Integer(std::string_view section, std::string_view key, int32_t value) {
-    ok_ = ini_.WriteInteger(section, key, value) && ok_;
+    errno = 0;
+    Took(ini_.WriteInteger(section, key, value));
   }
   void Text(std::string_view section, std::string_view key, std::string_view value) {
-    ok_ = ini_.WriteString(section, key, value) && ok_;
+    errno = 0;
+    Took(ini_.WriteString(section, key, value));
   }
   bool ok() const { return ok_; }
+  // The system's error code of the first write that failed (0 when the
+  // failure left none, as for a path that is not a plain file).
+  int first_error() const { return first_error_; }
 
  private:
+  void Took(bool written) {
+    if (!written && ok_) first_error_ = errno;
+    ok_ = written && ok_;
+  }
+
   IniFile& ini_;
   bool ok_ = true;
+  int first_error_ = 0;
 };
+
+// Why the profile at `path` could not be written, in the operator's words.
+std::string WriteFailureCause(const std::string& path, int error) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+    return S_ISDIR(info.st_mode) ? "под этим именем находится папка"
+                                 : "под этим именем находится не обычный файл";
+  }
+  const fs::path directory = fs::path(path).parent_path();
+  std::error_code ignored;
+  if (!directory.empty() && !fs::is_directory(directory, ignored)) {
+    return "папка " + directory.string() + " не существует";
+  }
+  switch (error) {
+    case EACCES:
+    case EPERM:
+      return "нет прав на запись";
+    case EROFS:
+      return "диск доступен только для чтения";
+    case ENOSPC:
+      return "на диске нет места";
+    case EDQUOT:
+      return "превышена дисковая квота";
+    case 0:
+      return "файл не удалось прочитать или заменить";
+    default:
+      return std::strerror(error);
+  }
+}
 
 }  // namespace
 
@@ -239,6 +283,16 @@ void LoadProfile(ProfileValues& values, LinkSettings& link, const std::string& p
 }
 
 bool SaveProfile(const ProfileValues& values, const LinkSettings& link, const std::string& path) {
+  return SaveProfile(values, link, path, nullptr);
+}
+
+std::string ProfileNotSavedText(const std::string& path, const std::string& cause) {
+  return "Не удалось записать файл настроек " + path + ": " + cause +
+         ". Изменения этого сеанса не сохранены.";
+}
+
+bool SaveProfile(const ProfileValues& values, const LinkSettings& link, const std::string& path,
+                 std::string* cause) {
   std::error_code error;
   // A read-only profile is made writable, as the operator asked for the save.
   if (fs::exists(path, error)) {
@@ -330,6 +384,7 @@ bool SaveProfile(const ProfileValues& values, const LinkSettings& link, const st
   write.Integer("frame_write", "frame_write_type", values.archive.frame_write_type);
   write.Integer("err_msk", "izm_flow_v_err_hi_msk", values.error_mask.izm_flow_v_err_hi_msk);
   write.Integer("err_msk", "izm_flow_v_err_lo_msk", values.error_mask.izm_flow_v_err_lo_msk);
+  if (!write.ok() && cause != nullptr) *cause = WriteFailureCause(path, write.first_error());
   return write.ok();
 }
 

@@ -174,8 +174,16 @@ void LoadProfile(ProfileValues& values, LinkSettings& link, const std::string& p
 
 // Writes every saved key from `values` and `link` into the profile at
 // `path`, making a read-only file writable first.  Keys the writer does not
-// know are left as they are.  False when some value could not be written;
-// the program does not report it.
+// know are left as they are.  False when some value could not be written.
 bool SaveProfile(const ProfileValues& values, const LinkSettings& link, const std::string& path);
+// The same; on failure `cause` (when given) says why in the operator's
+// words: "нет прав на запись", "на диске нет места", "папка ... не
+// существует", "под этим именем находится папка", or the system's text.
+bool SaveProfile(const ProfileValues& values, const LinkSettings& link, const std::string& path,
+                 std::string* cause);
+// The box shown when the profile written at close could not be written:
+// "Не удалось записать файл настроек <path>: <cause>. Изменения этого
+// сеанса не сохранены."
+std::string ProfileNotSavedText(const std::string& path, const std::string& cause);
 
 }  // namespace qmx

@@ -29,10 +29,13 @@ bool FileExists(const std::string& path) {
 }
 
 // The program keeps these values in 16-bit words: whatever the file says is
-// cut to its low 16 bits first, and only then checked.
+// cut to its low 16 bits first, and only then checked.  A negative number
+// has no meaning in any of them (cut, "TimeOut=-5" would wait 65531 ms): it
+// is taken as the key's default, like any other value out of range.
 uint16_t ReadWord(const IniFile& ini, std::string_view section, std::string_view key,
                   uint16_t default_value) {
-  return static_cast<uint16_t>(ini.ReadInteger(section, key, default_value));
+  const int32_t value = ini.ReadInteger(section, key, default_value);
+  return value < 0 ? default_value : static_cast<uint16_t>(value);
 }
 
 TimeoutPair& PairOfIndex(TimeoutTable& table, size_t index) {

@@ -28,7 +28,9 @@ void ParseLineSettingsText(std::string_view text, uint16_t* baud_code, uint16_t*
 
 // "dev.dat" of `directory`: line parameters, retries, time-out constant, the
 // two time gaps and the exchange log; the proposed exchange settings start
-// equal to the line's.  The time-out table is left alone.
+// equal to the line's.  The time-out table is left alone.  In both files an
+// integer is cut to 16 bits, a negative one is taken as the key's default,
+// and the value taken is written back.
 void LoadLinkSettings(LinkSettings& settings, const std::string& directory);
 void LoadLinkSettings(LinkSettings& settings);
 

@@ -13,8 +13,10 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "ui/app_context.h"
 #include "ui/choice_lists.h"
 #include "ui/debug_poll_controller.h"
+#include "ui/exchange_gate.h"
 #include "ui/link_bar.h"
 #include "ui/page_sets.h"
 #include "ui/polling_controller.h"
@@ -172,8 +174,27 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  // The transaction in progress, and the actions queued behind it, end
+  // first: the instrument is not left in the middle of an operation, and the
+  // profile saved then holds what they brought.  The window stays until the
+  // gate is free and then closes, which ends the program.
+  if (context_.gate != nullptr && context_.gate->Busy()) {
+    event->ignore();
+    if (!close_after_exchange_) {
+      close_after_exchange_ = true;
+      connect(context_.gate, &ExchangeGate::busyChanged, this, &MainWindow::CloseAfterExchange,
+              Qt::UniqueConnection);
+    }
+    return;
+  }
+  close_after_exchange_ = false;
   emit closing();
   QMainWindow::closeEvent(event);
+}
+
+void MainWindow::CloseAfterExchange(bool gate_busy) {
+  if (gate_busy || !close_after_exchange_) return;
+  close();
 }
 
 }  // namespace qmx

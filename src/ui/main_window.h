@@ -65,7 +65,9 @@ class MainWindow final : public QMainWindow {
   QMenu* PopupMenu1() const { return popup_menu1_; }
 
  signals:
-  // From closeEvent, before the window goes: the profile is saved then.
+  // From closeEvent, before the window goes: the profile is saved then.  A
+  // close asked for while an exchange runs is put off until the exchange
+  // gate is free, so the profile holds what the exchange brought.
   void closing();
   void engineeringViewChanged(bool on);
 
@@ -74,9 +76,15 @@ class MainWindow final : public QMainWindow {
 
  private:
   void BuildMenus();
+  // Ends a close that waited for the exchange in progress, once the gate is
+  // free.
+  void CloseAfterExchange(bool gate_busy);
 
   AppContext& context_;
   bool engineering_ = false;
+  // A close was asked for while an exchange ran; the window closes (and the
+  // program ends) as soon as the exchange gate is free.
+  bool close_after_exchange_ = false;
   QStackedWidget* views_ = nullptr;
   QFrame* panel115_ = nullptr;
   QWidget* engineering_view_ = nullptr;

@@ -9,6 +9,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <clocale>
+#include <string>
 
 #include "blocks/block_catalog.h"
 #include "blocks/measured_values.h"
@@ -33,6 +34,7 @@ constexpr int kTimer7IntervalMs = 100;
 constexpr int kTimer7StartMs = 200;
 constexpr int kTimer10IntervalMs = 1000;
 constexpr int kTimer10StartMs = 3000;
+constexpr char kCaptionError[] = "Ошибка";
 
 QTimer* MakeOneShotTimer(QObject* owner, const char* name, int interval_ms) {
   auto* timer = new QTimer(owner);
@@ -129,7 +131,13 @@ void Startup::FormClose() {
     context_.profile_path = DefaultProfilePath(CurrentDirectory());
   }
   CollectPageSelection(&window_, context_.profile.pages);
-  SaveProfile(context_.profile, context_.link.settings(), context_.profile_path);
+  // The operator's changes of this run live only in memory: a profile that
+  // cannot be written must not lose them without a word.
+  std::string cause;
+  if (!SaveProfile(context_.profile, context_.link.settings(), context_.profile_path, &cause)) {
+    context_.dialogs.ShowBox(ProfileNotSavedText(context_.profile_path, cause), kCaptionError,
+                             BoxButtons::kOk, BoxIcon::kError);
+  }
 }
 
 void Startup::StartTimer7() {

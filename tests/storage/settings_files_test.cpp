@@ -274,7 +274,7 @@ TEST(SettingsFilesTest, ValuesAreCutToSixteenBitsCorrectedAndWrittenBack) {
       {"NetAdrr", "$20", nullptr, 32}, {"NetAdrr", "-1", nullptr, 1},
       {"Reask_val", "0", &LinkSettings::retry_limit, 1},
       {"Reask_val", "65536", &LinkSettings::retry_limit, 1},
-      {"Reask_val", "-1", &LinkSettings::retry_limit, 65535},
+      {"Reask_val", "-1", &LinkSettings::retry_limit, 2},
       {"TimeGapDev", "300", &LinkSettings::time_gap_dev, 255},
       {"TimeGapDev", "256", &LinkSettings::time_gap_dev, 255},
       {"TimeGapPrg", "255", &LinkSettings::time_gap_prg, 255},
