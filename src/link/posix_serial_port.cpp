@@ -213,7 +213,6 @@ PortFault ProbePath(const std::string& path, const std::vector<std::string>& loc
   termios settings{};
   if (::tcgetattr(fd, &settings) != 0) {
     fault = PortFaultOfErrno(errno);
-    if (fault == PortFault::kNone) fault = PortFault::kOther;
   } else if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     fault = errno == EWOULDBLOCK ? PortFault::kBusy : PortFaultOfErrno(errno);
   } else {
@@ -252,7 +251,6 @@ std::unique_ptr<PosixSerialPort> PosixSerialPort::OpenPath(const std::string& pa
     const int err = errno;
     ::close(fd);
     SetError(error, fault, path, err);
-    if (fault != nullptr && *fault == PortFault::kNone) *fault = PortFault::kOther;
     return nullptr;
   }
   // Keeps out programs that open the device without locking it.
