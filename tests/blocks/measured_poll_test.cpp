@@ -71,19 +71,6 @@ TEST_F(MeasuredPollTest, CleanCycleShowsAndCountsMeasurementErrors) {
   EXPECT_EQ(state_.counters.exchange_errors, 1);
 }
 
-// A failed cycle keeps the values but no longer claims a normal exchange.
-TEST_F(MeasuredPollTest, FailedCycleMarksTheExchangeStateAndKeepsTheValues) {
-  RunMeasurementPollCycle(Context());
-  ASSERT_EQ(controls_.Text("Panel6"), "Нормальный обмен");
-  meter_.SetFlow(20.0, 0.0);
-  Silence();
-  RunMeasurementPollCycle(Context());
-  EXPECT_EQ(controls_.Text("Panel6"), "Ошибка в обмене");
-  EXPECT_EQ(controls_.Color("Panel6"), kColorYellow);
-  EXPECT_EQ(controls_.Text("Panel1"), "12.5000    ");
-  EXPECT_EQ(controls_.Text("Panel5"), "Нормальное измерение");
-}
-
 TEST_F(MeasuredPollTest, RecordLineAtAFixedTime) {
   clock_.SetLocalOrigin({2024, 3, 7, 9, 5, 3, 0});
   meter_.Set(sim::reg::kFlowState, 0x0004);

@@ -4,15 +4,16 @@
 #pragma once
 
 #include <QFrame>
-#include <QHash>
 #include <QImage>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTabWidget>
 #include <algorithm>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sim/instrument.h"
@@ -64,42 +65,26 @@ class MeasuredWindowTest : public WindowTest {
 
   std::string Text(const char* name) const { return controls_->Text(name); }
 
-  // What the control looks like inside its frame, as the window paints it
-  // on the screen.  Only what is in sight can be looked at.
-  QImage Picture(const char* name) {
-    QWidget* widget = Find<QWidget>(name);
-    if (widget == nullptr) return {};
-    if (!window_->isVisible()) window_->show();
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(widget->isVisible()) << name << " is out of sight";
-    const auto* frame = qobject_cast<QFrame*>(widget);
-    return widget->grab(frame != nullptr ? frame->contentsRect() : widget->rect()).toImage();
-  }
-  // The colour of most of the control's pixels: its background, which the
-  // text and the frame lines cannot outvote.
-  Rgb Painted(const char* name) {
-    const QImage image = Picture(name);
-    QHash<QRgb, int> votes;
-    for (int y = 0; y < image.height(); ++y) {
-      for (int x = 0; x < image.width(); ++x) ++votes[image.pixel(x, y) & 0xFFFFFFu];
-    }
-    QRgb most = 0;
-    for (auto it = votes.begin(); it != votes.end(); ++it) {
-      if (it.value() > votes.value(most)) most = it.key();
-    }
-    return Rgb{static_cast<uint8_t>(qRed(most)), static_cast<uint8_t>(qGreen(most)),
-               static_cast<uint8_t>(qBlue(most))};
-  }
-  // The darkest grey level painted in the control: black text is near 0,
-  // greyed text stays well above.
-  int DarkestInk(const char* name) {
-    const QImage image = Picture(name);
+  // The pixels inside the control's frame as painted on the screen: the
+  // colour of most of them (the background outvotes the text) and the
+  // darkest grey (black text near 0, greyed text well above).
+  std::pair<Rgb, int> Paint(const char* name) {
+    window_->show();
+    auto* frame = Find<QFrame>(name);
+    EXPECT_TRUE(frame->isVisible()) << name << " is out of sight";
+    const QImage image = frame->grab(frame->contentsRect()).toImage();
+    std::map<QRgb, int> votes{{0, 0}};
     int darkest = 255;
-    for (int y = 0; y < image.height(); ++y) {
-      for (int x = 0; x < image.width(); ++x) darkest = std::min(darkest, qGray(image.pixel(x, y)));
+    for (int i = 0; i < image.width() * image.height(); ++i) {
+      const QRgb pixel = image.pixel(i % image.width(), i / image.width());
+      ++votes[pixel];
+      darkest = std::min(darkest, qGray(pixel));
     }
-    return darkest;
+    const QRgb most =
+        std::ranges::max_element(votes, {}, &std::pair<const QRgb, int>::second)->first;
+    return {Rgb{uint8_t(qRed(most)), uint8_t(qGreen(most)), uint8_t(qBlue(most))}, darkest};
   }
+  Rgb Painted(const char* name) { return Paint(name).first; }
 
   std::vector<std::string> Lines(const std::string& path) const {
     std::vector<std::string> lines;
