@@ -259,6 +259,21 @@ TEST_F(ModbusMasterTest, TimeoutsFollowBaudCodeAndProgramGap) {
   EXPECT_EQ(port_->timeouts()[1].constant_ms, 2005u);
 }
 
+TEST_F(ModbusMasterTest, SettingsWithoutATotalTimeOutStillEndTheRead) {
+  // TimeOut = 0 and the 19200 pair at 0 (the port fails a read that never ends).
+  link_.settings().retry_limit = 1;
+  link_.line().timeout = 0;
+  link_.settings().timeouts.by_code[7 - 3] = {0, 0};
+  std::array<uint16_t, 2> values{};
+  uint16_t exception = 0;
+  port_->Script(Reply(ReadAnswer(1, {0x1234, 0x5678})));
+  EXPECT_EQ(ReadTwo(values, exception), 0);
+  EXPECT_EQ(values[1], 0x5678);
+  port_->Script(Silence());
+  EXPECT_EQ(ReadTwo(values, exception), 0x006E);
+  EXPECT_EQ(port_->reads().back().end_ms - port_->reads().back().start_ms, 2000);
+}
+
 TEST_F(ModbusMasterTest, ValuesAreCopiedWhateverTheStatus) {
   link_.settings().retry_limit = 1;
   // Three registers answered, but a pause longer than the interval cuts the

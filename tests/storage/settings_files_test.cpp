@@ -278,6 +278,8 @@ TEST(SettingsFilesTest, ValuesAreCutToSixteenBitsCorrectedAndWrittenBack) {
       {"TimeGapDev", "300", &LinkSettings::time_gap_dev, 255},
       {"TimeGapDev", "256", &LinkSettings::time_gap_dev, 255},
       {"TimeGapPrg", "255", &LinkSettings::time_gap_prg, 255},
+      {"TimeGapPrg", "-5", &LinkSettings::time_gap_prg, 0},
+      {"TimeGapDev", "$FFFFFFFF", &LinkSettings::time_gap_dev, 0},
       {"read_hold_reg_err_msk", "junk", &LinkSettings::retry_mask, 127}};
   // clang-format on
   for (const Case& c : cases) {
@@ -298,7 +300,7 @@ TEST(SettingsFilesTest, ReadsOperatorsValues) {
   TempDir dir;
   Put(dir.File("dev.dat"),
       "\xEF\xBB\xBF[COM_SETTINGS]\r\nNumber=3\r\nSettings=9600,E,8,1\r\nDELY=15\r\n"
-      "[DEVICE]\r\nNetAdrr=17\r\n[SETTINGS]\r\nTimeOut=abc\r\n"
+      "[DEVICE]\r\nNetAdrr=17\r\n[SETTINGS]\r\nTimeOut=-5\r\n"
       "[LOG]\r\nUseLogFile=1\r\nLogFileName=/var/log/qmx.txt\r\n");
   LinkSettings settings;
   LoadLinkSettings(settings, dir.path());
@@ -361,7 +363,8 @@ TEST(SettingsFilesTest, TimeoutsCreatedInOrderAndRead) {
             "RIT38400=24\nRIT57600=24\nRIT115200=24\nRITDF=192\n");
   EXPECT_EQ(table.For(3).multiplier, 192);
 
-  Put(dir.File("to.dat"), "[time_outs]\nrttm9600=50\nRIT115200=7\nRITDF=300\nRTTMDF=70000\n");
+  Put(dir.File("to.dat"),
+      "[time_outs]\nrttm9600=50\nRIT9600=-24\nRIT115200=7\nRITDF=300\nRTTMDF=70000\n");
   LoadTimeouts(table, dir.path());
   EXPECT_EQ(table.For(6).multiplier, 50);
   EXPECT_EQ(table.For(6).interval, 24);
@@ -369,6 +372,7 @@ TEST(SettingsFilesTest, TimeoutsCreatedInOrderAndRead) {
   EXPECT_EQ(table.For(11).interval, 300);
   EXPECT_EQ(table.For(0).multiplier, 70000 - 65536);
   EXPECT_EQ(IniFile(dir.File("to.dat")).ReadInteger("TIME_OUTS", "RIT1200", 0), 192);
+  EXPECT_EQ(IniFile(dir.File("to.dat")).ReadInteger("TIME_OUTS", "RIT9600", 0), 24);
 }
 
 TEST(SettingsFilesTest, DefaultDirectoryIsTheCurrentOne) {
