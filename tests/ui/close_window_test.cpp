@@ -1,5 +1,4 @@
-// Closing the window while an exchange waits, and a profile that cannot be
-// written at close.
+// Closing the window while an exchange waits, and a profile it cannot write.
 #include <QApplication>
 #include <QPushButton>
 #include <QTimer>
@@ -11,9 +10,7 @@
 namespace qmx::test {
 namespace {
 
-using CloseWindowTest = WindowTest;
-
-TEST_F(CloseWindowTest, CloseDuringAnExchangeEndsTheProgramOnceItIsOver) {
+TEST_F(WindowTest, CloseDuringAnExchangeEndsTheProgramAfterItAndReportsAnUnwritableProfile) {
   PlugInstrument(1);
   Start();
   window_->show();
@@ -30,16 +27,13 @@ TEST_F(CloseWindowTest, CloseDuringAnExchangeEndsTheProgramOnceItIsOver) {
   guard.start(5000);
   EXPECT_EQ(QApplication::exec(), 0);
   context_.link.SetEventPump(ExchangeGate::LinkEventPump());
-
   EXPECT_TRUE(refused);
   // Written after the read: it holds what the read brought.
   EXPECT_EQ(IniFile(dir_.File("recent.prf")).ReadInteger("izm_to_comp", "izm_flow_v_ns", -1), 10);
-}
 
-TEST_F(CloseWindowTest, AProfileThatCannotBeWrittenIsReported) {
-  Start();
   std::filesystem::remove(dir_.File("recent.prf"));
   std::filesystem::create_directory(dir_.File("recent.prf"));
+  window_->show();
   window_->close();
   EXPECT_EQ(dialogs_.LastBox().caption, "Ошибка");
   EXPECT_EQ(dialogs_.LastBox().text, "Не удалось записать файл настроек " +
