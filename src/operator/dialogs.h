@@ -24,10 +24,10 @@ inline constexpr char kTextNoWrite[] = "Запись данных не буде�
 inline constexpr char kTextPortError[] = "Невозможно открыть последовательный порт";
 
 struct FileDialogRequest {
-  std::string title;        // "" = the toolkit's own title
-  std::string filter;       // "Текстовый файл (рекомендуется)|*.txt|Все файлы|*.*", "" = none
-  std::string file_name;    // preset name
-  std::string directory;    // starting directory, "" = current
+  std::string title;  // "" = the toolkit's own title
+  std::string filter;  // "Текстовый файл (рекомендуется)|*.txt|Все файлы|*.*", "" = none
+  std::string file_name;  // preset name
+  std::string directory;  // starting directory, "" = current
 };
 
 struct FileDialogResult {
@@ -45,6 +45,10 @@ class Dialogs {
                             BoxIcon icon) = 0;
   virtual FileDialogResult OpenFile(const FileDialogRequest& request) = 0;
   virtual FileDialogResult SaveFile(const FileDialogRequest& request) = 0;
+  // Why nobody can have answered, when the program knows (the port could
+  // not be opened): a second line for the report of silence.  Dialogs that
+  // wrap others pass it on.
+  virtual std::string NoAnswerCause() const { return {}; }
 
   // Confirmation before a write or command; false ends the handler.
   bool Question(std::string_view text) {
@@ -61,7 +65,8 @@ class Dialogs {
   // A field that cannot be converted, then "nothing will be written".
   void InputError(std::string_view text, bool with_follow_up = true) {
     ShowBox(text, kCaptionInputError, BoxButtons::kOk, BoxIcon::kExclamation);
-    if (with_follow_up) ShowBox(kTextNoWrite, kCaptionMessage, BoxButtons::kOk, BoxIcon::kInformation);
+    if (with_follow_up)
+      ShowBox(kTextNoWrite, kCaptionMessage, BoxButtons::kOk, BoxIcon::kInformation);
   }
   void Notice(std::string_view text) {
     ShowBox(text, kCaptionNotice, BoxButtons::kOk, BoxIcon::kInformation);

@@ -58,10 +58,17 @@ std::optional<ReportMessage> OperationReportMessage(uint16_t status, uint16_t ex
   return std::nullopt;
 }
 
+std::string LinkDialogs::NoAnswerCause() const {
+  const PortFailure* port = link_.port_failure();
+  return port != nullptr ? PortFailureText(*port) : std::string();
+}
+
 bool OperationReport(Dialogs& dialogs, uint16_t status, uint16_t exception) {
-  const auto* link_dialogs = dynamic_cast<const LinkDialogs*>(&dialogs);
-  const PortFailure* port = link_dialogs != nullptr ? link_dialogs->link().port_failure() : nullptr;
-  const std::optional<ReportMessage> message = OperationReportMessage(status, exception, port);
+  std::optional<ReportMessage> message = OperationReportMessage(status, exception);
+  if (message && (status & kStatusNoAnswer)) {
+    const std::string cause = dialogs.NoAnswerCause();
+    if (!cause.empty()) message->text += "\n" + cause;
+  }
   if (!message) return false;
   dialogs.ShowBox(message->text, message->caption, BoxButtons::kOk, BoxIcon::kExclamation);
   return true;

@@ -51,7 +51,7 @@ class LinkDialogs final : public Dialogs {
   FileDialogResult SaveFile(const FileDialogRequest& request) override {
     return dialogs_.SaveFile(request);
   }
-  const Link& link() const { return link_; }
+  std::string NoAnswerCause() const override;
 
  private:
   Dialogs& dialogs_;

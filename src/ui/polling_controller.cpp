@@ -47,6 +47,8 @@ class TimedDialogs final : public Dialogs {
     return result;
   }
 
+  std::string NoAnswerCause() const override { return dialogs_.NoAnswerCause(); }
+
   int64_t spent_ms() const { return spent_ms_; }
 
  private:

@@ -53,6 +53,11 @@ TEST(BusyPortWindowTest, SilenceOnABusyPortSaysWhoHasIt) {
   window.findChild<QPushButton*>(QStringLiteral("BitBtn4"))->click();
   ASSERT_EQ(dialogs.box_count(), 1U);
   EXPECT_EQ(dialogs.LastBox().text, "Ответа не было.\nПорт COM1 занят другой программой.");
+  // The measured-value read, whose boxes pass through the poll's own
+  // dialogs, tells the same.
+  window.findChild<QPushButton*>(QStringLiteral("BitBtn5"))->click();
+  ASSERT_EQ(dialogs.box_count(), 2U);
+  EXPECT_EQ(dialogs.LastBox().text, "Ответа не было.\nПорт COM1 занят другой программой.");
 }
 
 }  // namespace
