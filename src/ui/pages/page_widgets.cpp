@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -64,6 +65,10 @@ QListWidget* MakeListBox(QWidget* parent, const char* name) {
 
 QLabel* MakeCaption(QWidget* parent, const char* text) {
   return new QLabel(QString::fromUtf8(text), parent);
+}
+
+QGroupBox* MakeGroup(QWidget* parent, const char* title) {
+  return new QGroupBox(QString::fromUtf8(title), parent);
 }
 
 QLabel* MakeValueLabel(QWidget* parent, const char* name, const char* text) {

@@ -8,6 +8,7 @@
 class QCheckBox;
 class QComboBox;
 class QGridLayout;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -29,6 +30,9 @@ QLineEdit* MakeEdit(QWidget* parent, const char* name);
 QListWidget* MakeListBox(QWidget* parent, const char* name);
 // Fixed text beside a control; it has no name of its own.
 QLabel* MakeCaption(QWidget* parent, const char* text);
+// A titled frame around one block: its fields and the buttons that read and
+// write them.
+QGroupBox* MakeGroup(QWidget* parent, const char* title);
 // A label the program writes into (counters, summaries).
 QLabel* MakeValueLabel(QWidget* parent, const char* name, const char* text = "");
 // A panel that shows a text on its own background: busy indications,
