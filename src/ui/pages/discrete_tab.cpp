@@ -2,8 +2,10 @@
 
 #include <QCheckBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QVBoxLayout>
 #include <string>
 
 #include "blocks/discrete_archive.h"
@@ -27,12 +29,15 @@ void AddFlagRow(QGridLayout* grid, int row, const char* caption, uint16_t reg) {
 
 DiscreteTab::DiscreteTab(AppContext& /*context*/, QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("TabSheet_Discrete"));
-  auto* grid = new QGridLayout(this);
+  auto* page = new QVBoxLayout(this);
+  QGroupBox* flags = MakeGroup(this, "Дискретные параметры");
+  auto* grid = new QGridLayout(flags);
   AddFlagRow(grid, 0, "Запоминаемые", 1962);
   AddFlagRow(grid, 2, "Незапоминаемые", 1963);
-  grid->addWidget(MakeButton(this, "Button68", "Прочитать"), 4, 0, 1, 4);
-  grid->addWidget(MakeButton(this, "Button69", "Записать"), 4, 4, 1, 4);
-  PushToTopLeft(grid);
+  grid->addWidget(MakeButton(flags, "Button68", "Прочитать"), 4, 0, 1, 4);
+  grid->addWidget(MakeButton(flags, "Button69", "Записать"), 4, 4, 1, 4);
+  page->addWidget(flags, 0, Qt::AlignLeft);
+  page->addStretch(1);
 }
 
 }  // namespace qmx

@@ -3,10 +3,13 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 #include <utility>
 
 #include "registers/key_filters.h"
@@ -41,10 +44,10 @@ class PasswordKeys final : public QObject {
   QLineEdit* edit_;
 };
 
-QHBoxLayout* Buttons(QWidget* tab, const char* read, const char* write) {
+QHBoxLayout* Buttons(QWidget* box, const char* read, const char* write) {
   auto* row = new QHBoxLayout;
-  row->addWidget(MakeButton(tab, read, "Прочитать"));
-  row->addWidget(MakeButton(tab, write, "Записать"));
+  row->addWidget(MakeButton(box, read, "Прочитать"));
+  row->addWidget(MakeButton(box, write, "Записать"));
   row->addStretch(1);
   return row;
 }
@@ -53,24 +56,42 @@ QHBoxLayout* Buttons(QWidget* tab, const char* read, const char* write) {
 
 GeneralTab::GeneralTab(AppContext& /*context*/, QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("TabSheet_General"));
-  auto* grid = new QGridLayout(this);
+  auto* page = new QHBoxLayout(this);
+
+  // A read shows the instrument's clock on the operator page "ВРЕМЯ"; a
+  // write sends what these lists say.
+  QGroupBox* clock = MakeGroup(this, "Время и дата прибора");
+  auto* clock_grid = new QGridLayout(clock);
   int row = 0;
   for (auto [caption, name] :
        {std::pair{"Год", "ComboBox30"}, std::pair{"Месяц", "ComboBox29"},
         std::pair{"Число", "ComboBox28"}, std::pair{"Час", "ComboBox8"},
         std::pair{"Минута", "ComboBox9"}, std::pair{"Секунда", "ComboBox27"}}) {
-    AddRow(grid, row++, 0, caption, MakeList(this, name));
+    AddRow(clock_grid, row++, 0, caption, MakeList(clock, name));
   }
-  grid->addLayout(Buttons(this, "Button51", "Button52"), row++, 1);
+  QLabel* note = MakeCaption(clock, "Прочитанное время\nпоказывается на странице\n«ВРЕМЯ».");
+  clock_grid->addWidget(note, row++, 0, 1, 2);
+  clock_grid->addLayout(Buttons(clock, "Button51", "Button52"), row++, 0, 1, 2);
+  page->addWidget(clock, 0, Qt::AlignTop);
 
-  QLineEdit* password = MakeEdit(this, "Edit7");
+  auto* right = new QVBoxLayout;
+  QGroupBox* menu = MakeGroup(this, "Пароль экранного меню");
+  auto* menu_grid = new QGridLayout(menu);
+  QLineEdit* password = MakeEdit(menu, "Edit7");
   password->installEventFilter(new PasswordKeys(password));
-  AddRow(grid, row++, 0, "Пароль меню передней панели прибора", password);
-  grid->addLayout(Buttons(this, "Button53", "Button54"), row++, 1);
+  AddRow(menu_grid, 0, 0, "Пароль меню передней панели прибора", password);
+  menu_grid->addLayout(Buttons(menu, "Button53", "Button54"), 1, 0, 1, 2);
+  right->addWidget(menu);
 
   // The instrument's restart sits with its general settings.
-  grid->addWidget(MakeButton(this, "Button50", "Сброс"), row++, 1);
-  PushToTopLeft(grid);
+  QGroupBox* restart = MakeGroup(this, "Перезапуск прибора");
+  auto* restart_row = new QHBoxLayout(restart);
+  restart_row->addWidget(MakeButton(restart, "Button50", "Сброс"));
+  restart_row->addStretch(1);
+  right->addWidget(restart);
+  right->addStretch(1);
+  page->addLayout(right);
+  page->addStretch(1);
 }
 
 }  // namespace qmx
