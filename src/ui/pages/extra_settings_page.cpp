@@ -1,8 +1,11 @@
 #include "ui/pages/extra_settings_page.h"
 
 #include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include "ui/pages/page_widgets.h"
 
@@ -10,13 +13,24 @@ namespace qmx {
 
 ExtraSettingsPage::ExtraSettingsPage(AppContext& /*context*/, QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("TabSheet_ExtraSettings"));
-  auto* grid = new QGridLayout(this);
-  AddRow(grid, 0, 0, "ПАРОЛЬ ЭКРАННОГО МЕНЮ", MakeEdit(this, "Edit113"));
-  grid->addWidget(MakeButton(this, "BitBtn28", "ПРОЧИТАТЬ"), 1, 0);
-  grid->addWidget(MakeButton(this, "BitBtn29", "ЗАПИСАТЬ"), 1, 1);
+  auto* page = new QGridLayout(this);
+
+  QGroupBox* password = MakeGroup(this, "МЕНЮ ПЕРЕДНЕЙ ПАНЕЛИ ПРИБОРА");
+  auto* grid = new QGridLayout(password);
+  AddRow(grid, 0, 0, "ПАРОЛЬ ЭКРАННОГО МЕНЮ", MakeEdit(password, "Edit113"));
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(MakeButton(password, "BitBtn28", "ПРОЧИТАТЬ"));
+  buttons->addWidget(MakeButton(password, "BitBtn29", "ЗАПИСАТЬ"));
+  buttons->addStretch(1);
+  grid->addLayout(buttons, 1, 0, 1, 2);
+  page->addWidget(password, 0, 0);
+
   // The operator's restart of the instrument.
-  grid->addWidget(MakeButton(this, "BitBtn30", "Перезагрузка прибора"), 2, 0);
-  PushToTopLeft(grid);
+  QGroupBox* restart = MakeGroup(this, "ПЕРЕЗАПУСК ПРИБОРА");
+  auto* commands = new QVBoxLayout(restart);
+  commands->addWidget(MakeButton(restart, "BitBtn30", "Перезагрузка прибора"));
+  page->addWidget(restart, 1, 0);
+  PushToTopLeft(page);
 }
 
 }  // namespace qmx

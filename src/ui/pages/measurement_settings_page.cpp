@@ -2,6 +2,8 @@
 
 #include <QComboBox>
 #include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -12,14 +14,21 @@ namespace qmx {
 MeasurementSettingsPage::MeasurementSettingsPage(AppContext& /*context*/, QWidget* parent)
     : QWidget(parent) {
   setObjectName(QStringLiteral("TabSheet_MeasurementSettings"));
-  auto* grid = new QGridLayout(this);
-  AddRow(grid, 0, 0, "ЕДИНИЦЫ", MakeList(this, "ComboBox41"));
-  AddRow(grid, 1, 0, "ЕДИНИЦЫ НАКОПЛЕННОГО ОБЪЕМА", MakeList(this, "ComboBox57"));
-  AddRow(grid, 2, 0, "ТИП НАКОПЛЕННОГО ОБЪЕМА", MakeList(this, "ComboBox56"));
-  AddRow(grid, 3, 0, "ОТСЕЧКА ИЗМЕРЕННОГО ЗНАЧЕНИЯ %", MakeEdit(this, "Edit114"));
-  grid->addWidget(MakeButton(this, "BitBtn6", "ПРОЧИТАТЬ"), 4, 0);
-  grid->addWidget(MakeButton(this, "BitBtn7", "ЗАПИСАТЬ"), 4, 1);
-  PushToTopLeft(grid);
+  auto* page = new QGridLayout(this);
+  // The units, the totaliser shown and the cut-off go to the instrument together.
+  QGroupBox* group = MakeGroup(this, "ПАРАМЕТРЫ ИЗМЕРЕНИЯ");
+  auto* grid = new QGridLayout(group);
+  AddRow(grid, 0, 0, "ЕДИНИЦЫ", MakeList(group, "ComboBox41"));
+  AddRow(grid, 1, 0, "ЕДИНИЦЫ НАКОПЛЕННОГО ОБЪЕМА", MakeList(group, "ComboBox57"));
+  AddRow(grid, 2, 0, "ТИП НАКОПЛЕННОГО ОБЪЕМА", MakeList(group, "ComboBox56"));
+  AddRow(grid, 3, 0, "ОТСЕЧКА ИЗМЕРЕННОГО ЗНАЧЕНИЯ %", MakeEdit(group, "Edit114"));
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(MakeButton(group, "BitBtn6", "ПРОЧИТАТЬ"));
+  buttons->addWidget(MakeButton(group, "BitBtn7", "ЗАПИСАТЬ"));
+  buttons->addStretch(1);
+  grid->addLayout(buttons, 4, 0, 1, 2);
+  page->addWidget(group, 0, 0);
+  PushToTopLeft(page);
 }
 
 }  // namespace qmx

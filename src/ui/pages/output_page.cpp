@@ -2,6 +2,8 @@
 
 #include <QComboBox>
 #include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -13,36 +15,56 @@ namespace {
 
 // A value with its caption before it and its unit after it.
 void AddValue(QGridLayout* grid, int row, const char* caption, const char* name, const char* unit) {
-  QWidget* page = grid->parentWidget();
-  AddRow(grid, row, 0, caption, MakeEdit(page, name));
-  grid->addWidget(MakeCaption(page, unit), row, 2);
+  QWidget* group = grid->parentWidget();
+  AddRow(grid, row, 0, caption, MakeEdit(group, name));
+  grid->addWidget(MakeCaption(group, unit), row, 2);
 }
 
-// The read and write buttons of one block, beside its first row.
+// The read and write buttons of one block, under its last row.
 void AddBlockButtons(QGridLayout* grid, int row, const char* read, const char* write) {
-  QWidget* page = grid->parentWidget();
-  grid->addWidget(MakeButton(page, read, "ПРОЧИТАТЬ"), row, 3);
-  grid->addWidget(MakeButton(page, write, "ЗАПИСАТЬ"), row, 4);
+  QWidget* group = grid->parentWidget();
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(MakeButton(group, read, "ПРОЧИТАТЬ"));
+  buttons->addWidget(MakeButton(group, write, "ЗАПИСАТЬ"));
+  buttons->addStretch(1);
+  grid->addLayout(buttons, row, 0, 1, 3);
+}
+
+// One block in its own frame, the caption column as wide in every frame so
+// that the fields of the three blocks line up.
+QGridLayout* AddBlock(QGridLayout* page, int row, const char* title) {
+  QGroupBox* group = MakeGroup(page->parentWidget(), title);
+  auto* grid = new QGridLayout(group);
+  grid->setColumnMinimumWidth(
+      0, group->fontMetrics().horizontalAdvance(QStringLiteral("ЧАСТОТА ОШИБКИ ")));
+  grid->setColumnMinimumWidth(
+      2, group->fontMetrics().horizontalAdvance(QStringLiteral("М КУБ /  ЧАС ")));
+  page->addWidget(group, row, 0);
+  return grid;
 }
 
 }  // namespace
 
 OutputPage::OutputPage(AppContext& /*context*/, QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("TabSheet_Output"));
-  auto* grid = new QGridLayout(this);
-  AddRow(grid, 0, 0, "ТИП ВЫХОДА", MakeList(this, "ComboBox42"));
-  AddBlockButtons(grid, 0, "BitBtn8", "BitBtn9");
+  auto* page = new QGridLayout(this);
 
-  AddValue(grid, 1, "РАСХОД ДЛЯ\n10000 Гц", "Edit107", "М КУБ /  ЧАС");
-  AddValue(grid, 2, "РАСХОД ДЛЯ 0  Гц", "Edit110", "М КУБ / ЧАС");
-  AddValue(grid, 3, "ЧАСТОТА ОШИБКИ", "Edit108", "Гц");
-  AddBlockButtons(grid, 1, "BitBtn10", "BitBtn11");
+  QGridLayout* type = AddBlock(page, 0, "ТИП ВЫХОДА");
+  AddRow(type, 0, 0, "ТИП ВЫХОДА", MakeList(type->parentWidget(), "ComboBox42"));
+  AddBlockButtons(type, 1, "BitBtn8", "BitBtn9");
 
-  AddValue(grid, 4, "ОБЪЕМ СООТВ.\n ИМПУЛЬСУ", "Edit109", "М КУБ");
-  AddValue(grid, 5, "ДЛИТ. ИМП.", "Edit111", "МС");
-  AddValue(grid, 6, "ПАУЗА ", "Edit112", "МС");
-  AddBlockButtons(grid, 4, "BitBtn12", "BitBtn13");
-  PushToTopLeft(grid);
+  QGridLayout* frequency = AddBlock(page, 1, "ЧАСТОТНЫЙ ВЫХОД");
+  AddValue(frequency, 0, "РАСХОД ДЛЯ\n10000 Гц", "Edit107", "М КУБ /  ЧАС");
+  AddValue(frequency, 1, "РАСХОД ДЛЯ 0  Гц", "Edit110", "М КУБ / ЧАС");
+  AddValue(frequency, 2, "ЧАСТОТА ОШИБКИ", "Edit108", "Гц");
+  AddBlockButtons(frequency, 3, "BitBtn10", "BitBtn11");
+
+  QGridLayout* pulse = AddBlock(page, 2, "ИМПУЛЬСНЫЙ ВЫХОД");
+  AddValue(pulse, 0, "ОБЪЕМ СООТВ.\n ИМПУЛЬСУ", "Edit109", "М КУБ");
+  AddValue(pulse, 1, "ДЛИТ. ИМП.", "Edit111", "МС");
+  AddValue(pulse, 2, "ПАУЗА ", "Edit112", "МС");
+  AddBlockButtons(pulse, 3, "BitBtn12", "BitBtn13");
+  PushToTopLeft(page);
 }
 
 }  // namespace qmx
