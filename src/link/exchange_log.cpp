@@ -53,8 +53,12 @@ class LogPart {
 }  // namespace
 
 void ExchangeLog::ReadRequest(unsigned repetitions, const uint8_t* request, size_t size) {
-  if (!Enabled()) return;
+  if (observer_ == nullptr && !Enabled()) return;
   const LocalTime now = clock_.LocalNow();
+  if (observer_ != nullptr) {
+    observer_->OnRequest(now, clock_.NowMs(), repetitions, {}, request, size);
+  }
+  if (!Enabled()) return;
   LogPart part(settings_.log_file_name);
   if (!part.ok()) return;
   part.Text("\r\n____________________________\r\n");
@@ -65,8 +69,10 @@ void ExchangeLog::ReadRequest(unsigned repetitions, const uint8_t* request, size
 }
 
 void ExchangeLog::ReadAnswer(const uint8_t* answer, size_t size) {
-  if (!Enabled()) return;
+  if (observer_ == nullptr && !Enabled()) return;
   const LocalTime now = clock_.LocalNow();
+  if (observer_ != nullptr) observer_->OnAnswer(now, clock_.NowMs(), answer, size);
+  if (!Enabled()) return;
   LogPart part(settings_.log_file_name);
   if (!part.ok()) return;
   part.Text("\r\n");
@@ -75,9 +81,14 @@ void ExchangeLog::ReadAnswer(const uint8_t* answer, size_t size) {
   part.Bytes(answer, size);
 }
 
-void ExchangeLog::WriteRequest(std::string_view description, const uint8_t* request, size_t size) {
-  if (!Enabled()) return;
+void ExchangeLog::WriteRequest(std::string_view description, const uint8_t* request, size_t size,
+                               unsigned repetitions) {
+  if (observer_ == nullptr && !Enabled()) return;
   const LocalTime now = clock_.LocalNow();
+  if (observer_ != nullptr) {
+    observer_->OnRequest(now, clock_.NowMs(), repetitions, description, request, size);
+  }
+  if (!Enabled()) return;
   LogPart part(settings_.log_file_name);
   if (!part.ok()) return;
   part.Text("\r\n____________________________\r\n");
@@ -88,8 +99,10 @@ void ExchangeLog::WriteRequest(std::string_view description, const uint8_t* requ
 }
 
 void ExchangeLog::WriteAnswer(unsigned repetitions, const uint8_t* answer, size_t size) {
-  if (!Enabled()) return;
+  if (observer_ == nullptr && !Enabled()) return;
   const LocalTime now = clock_.LocalNow();
+  if (observer_ != nullptr) observer_->OnAnswer(now, clock_.NowMs(), answer, size);
+  if (!Enabled()) return;
   LogPart part(settings_.log_file_name);
   if (!part.ok()) return;
   part.Text("\r\n\r\n");
@@ -106,6 +119,13 @@ void ExchangeLog::Note(std::string_view text) {
   part.Text("\r\n");
   part.Text(text);
   part.Text("\r\n");
+}
+
+void ExchangeLog::Outcome(uint16_t status, uint16_t exception, int64_t started_ms) {
+  // An observer attached in the middle of a transaction has no start to
+  // measure from.
+  if (observer_ == nullptr || started_ms < 0) return;
+  observer_->OnOutcome(clock_.LocalNow(), status, exception, clock_.NowMs() - started_ms);
 }
 
 void ExchangeLog::WriteStatus(uint16_t status, uint16_t exception) {

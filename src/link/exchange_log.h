@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "link/clock.h"
+#include "link/exchange_observer.h"
 #include "storage/link_settings.h"
 
 namespace qmx {
@@ -22,15 +23,28 @@ class ExchangeLog {
   void ReadRequest(unsigned repetitions, const uint8_t* request, size_t size);
   void ReadAnswer(const uint8_t* answer, size_t size);
   // Write transaction, per attempt, then once when it failed.
-  void WriteRequest(std::string_view description, const uint8_t* request, size_t size);
+  // `repetitions` only goes to the observer; the file numbers a write's
+  // attempt at its answer.
+  void WriteRequest(std::string_view description, const uint8_t* request, size_t size,
+                    unsigned repetitions = 0);
   void WriteAnswer(unsigned repetitions, const uint8_t* answer, size_t size);
   void WriteStatus(uint16_t status, uint16_t exception);
   // A line of its own about how the link handled the attempt that follows.
   void Note(std::string_view text);
 
+  // The parts above also go to the observer, whether the file is on or not.
+  // Null detaches it; then nothing is done for it.
+  void SetObserver(ExchangeObserver* observer) { observer_ = observer; }
+  ExchangeObserver* observer() const { return observer_; }
+  // Monotonic start of a transaction for its outcome; -1 while unobserved.
+  int64_t TransactionStart() const { return observer_ != nullptr ? clock_.NowMs() : -1; }
+  // How the transaction begun at `started_ms` ended (observer only).
+  void Outcome(uint16_t status, uint16_t exception, int64_t started_ms);
+
  private:
   Clock& clock_;
   const LinkSettings& settings_;
+  ExchangeObserver* observer_ = nullptr;
 };
 
 }  // namespace qmx

@@ -38,6 +38,9 @@ class Link {
   LineParameters& line() { return settings_.line; }
   Clock& clock() { return clock_; }
   ExchangeLog& log() { return log_; }
+  // Hands every request, answer and outcome to `observer` as well (null:
+  // nobody is watching, and the transactions do nothing for it).
+  void SetExchangeObserver(ExchangeObserver* observer) { log_.SetObserver(observer); }
 
   // Called at every point where the window may process pending events.
   void SetEventPump(EventPump pump) { pump_ = std::move(pump); }

@@ -141,6 +141,7 @@ uint16_t Link::ReadHoldingRegisters(uint16_t start, uint8_t count, uint16_t* val
   if (in_transaction_) return kStatusRefusedBusy;
   if (count == 0 || count > kMaxReadCount || values == nullptr) return kStatusRefusedBadCount;
   BusyScope busy(in_transaction_);
+  const int64_t started_ms = log_.TransactionStart();
 
   const size_t expected = 2u * count + 5;
   // Two bytes more than expected: a good answer then ends the read by the
@@ -190,7 +191,10 @@ uint16_t Link::ReadHoldingRegisters(uint16_t start, uint8_t count, uint16_t* val
     const uint32_t line_errors = ClearLineErrors(port_.get());
     PumpEvents();
 
-    if (settings_.line.network_address == kUncheckedAddress) return 0;
+    if (settings_.line.network_address == kUncheckedAddress) {
+      log_.Outcome(0, 0, started_ms);
+      return 0;
+    }
 
     status = CheckAnswer(answer, received, expected, kFunctionRead, settings_.line, line_errors,
                          &exception_code);
@@ -208,6 +212,7 @@ uint16_t Link::ReadHoldingRegisters(uint16_t start, uint8_t count, uint16_t* val
   // Marked only when a request really went out again: a failure with a single
   // attempt allowed is not a repetition.
   if (repetitions > 0) status |= kStatusRepeated;
+  log_.Outcome(status, exception_code, started_ms);
   if (exception != nullptr) *exception = exception_code;
   return status;
 }
@@ -218,6 +223,7 @@ uint16_t Link::WriteMultipleRegisters(uint16_t start, uint8_t count, const uint1
   if (in_transaction_) return kStatusRefusedBusy;
   if (count == 0 || count > kMaxWriteCount || values == nullptr) return kStatusRefusedBadCount;
   BusyScope busy(in_transaction_);
+  const int64_t started_ms = log_.TransactionStart();
 
   constexpr size_t kExpected = 8;
   const size_t request_size = 2u * count + 9;
@@ -253,13 +259,16 @@ uint16_t Link::WriteMultipleRegisters(uint16_t start, uint8_t count, const uint1
     ClearLineErrors(port_.get());
     Send(port_.get(), request, request_size);
     ClearLineErrors(port_.get());
-    log_.WriteRequest(description, request, request_size);
+    log_.WriteRequest(description, request, request_size, repetitions);
 
     const size_t received = Receive(port_.get(), answer, kExpected, nullptr);
     log_.WriteAnswer(repetitions, answer, received);
     const uint32_t line_errors = ClearLineErrors(port_.get());
 
-    if (settings_.line.network_address == kUncheckedAddress) return 0;
+    if (settings_.line.network_address == kUncheckedAddress) {
+      log_.Outcome(0, 0, started_ms);
+      return 0;
+    }
 
     // The echoed start and count are not compared with the request.
     status = CheckAnswer(answer, received, kExpected, kFunctionWrite, settings_.line, line_errors,
@@ -272,6 +281,7 @@ uint16_t Link::WriteMultipleRegisters(uint16_t start, uint8_t count, const uint1
 
   if (repetitions > 0) status |= kStatusRepeated;
   if (status != 0) log_.WriteStatus(status, exception_code);
+  log_.Outcome(status, exception_code, started_ms);
   if (exception != nullptr) *exception = exception_code;
   return status;
 }
