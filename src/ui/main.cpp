@@ -21,6 +21,7 @@
 #include "operator/scripted_dialogs.h"
 #include "ui/app_context.h"
 #include "ui/exchange_gate.h"
+#include "ui/exchange_monitor.h"
 #include "ui/main_window.h"
 #include "ui/qt_dialogs.h"
 #include "ui/screenshots.h"
@@ -221,6 +222,8 @@ int main(int argc, char** argv) {
     return qmx::RenderScreenshots(window, QString::fromStdString(*options.screenshots_dir)) ? 0 : 1;
   }
 
+  // The exchange monitor as the operator left it last time (not for scripts).
+  if (!options.script_file) window.Monitor()->RestoreAndRememberVisibility();
   window.show();
   int script_code = qmx::ScriptRunner::kExitOk;
   if (options.script_file) {

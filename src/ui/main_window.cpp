@@ -17,6 +17,7 @@
 #include "ui/choice_lists.h"
 #include "ui/debug_poll_controller.h"
 #include "ui/exchange_gate.h"
+#include "ui/exchange_monitor.h"
 #include "ui/link_bar.h"
 #include "ui/page_sets.h"
 #include "ui/polling_controller.h"
@@ -103,6 +104,9 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
   client_layout->addWidget(picture_panel);
 
   setCentralWidget(client);
+  monitor_ = new ExchangeMonitor(context_.link, this);
+  addDockWidget(Qt::BottomDockWidgetArea, monitor_);
+  monitor_->hide();
   BuildMenus();
   FillChoiceLists(this);
   // The measured-value views and the page changes; both live with the window.
@@ -141,10 +145,19 @@ void MainWindow::BuildMenus() {
   // not fire: the window carries the action itself.
   addAction(engineering_action_);
   connect(engineering_action_, &QAction::toggled, this, &MainWindow::SetEngineeringView);
+  QAction* monitor = MonitorAction();
+  monitor->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M));
+  monitor->setShortcutContext(Qt::WindowShortcut);
+  view->addAction(monitor);
+  addAction(monitor);
 
   popup_menu1_ = NewMenu(this, "PopupMenu1", "");
   // Offered on the port lists; it has never had a command behind it.
   NewAction(popup_menu1_, "PopupMenu1Item", "Обновить список портов");
+}
+
+QAction* MainWindow::MonitorAction() const {
+  return monitor_->toggleViewAction();
 }
 
 void MainWindow::SetEngineeringView(bool on) {

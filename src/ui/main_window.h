@@ -20,6 +20,7 @@ class QTabWidget;
 namespace qmx {
 
 struct AppContext;
+class ExchangeMonitor;
 class LinkBar;
 
 class MainWindow final : public QMainWindow {
@@ -63,6 +64,10 @@ class MainWindow final : public QMainWindow {
   // Ctrl+Shift+E; works in the operator view too, where the menu is hidden.
   QAction* EngineeringViewAction() const { return engineering_action_; }
   QMenu* PopupMenu1() const { return popup_menu1_; }
+  // "Монитор обмена", docked at the bottom, hidden until "Вид" -> "Монитор
+  // обмена" (Ctrl+Shift+M) shows it.
+  ExchangeMonitor* Monitor() const { return monitor_; }
+  QAction* MonitorAction() const;
 
  signals:
   // From closeEvent, before the window goes: the profile is saved then.  A
@@ -98,6 +103,7 @@ class MainWindow final : public QMainWindow {
   QAction* n15_ = nullptr;
   QAction* engineering_action_ = nullptr;
   QMenu* popup_menu1_ = nullptr;
+  ExchangeMonitor* monitor_ = nullptr;
 };
 
 }  // namespace qmx
