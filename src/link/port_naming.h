@@ -9,6 +9,8 @@
 #include <string>
 #include <utility>
 
+#include "link/port_description.h"
+
 namespace qmx {
 
 constexpr uint16_t kFirstPortNumber = 1;
@@ -79,6 +81,9 @@ class PortInspector {
   virtual PortFault Probe(uint16_t number) = 0;
   // Why the last open failed (kNone after a successful one).
   virtual PortFault last_open_fault() const = 0;
+  // The device behind COM `number` as the operator knows it (node and the
+  // converter's own description); an empty path when there is none.
+  virtual PortDevice Describe(uint16_t number) = 0;
 };
 
 }  // namespace qmx

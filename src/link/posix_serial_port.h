@@ -122,6 +122,9 @@ class PosixPortProvider final : public PortProvider, public PortInspector {
 
   PortFault Probe(uint16_t number) override;
   PortFault last_open_fault() const override { return last_open_fault_; }
+  PortDevice Describe(uint16_t number) override {
+    return DescribeDevice(naming_.DevicePath(number));
+  }
 
  private:
   PortNaming naming_;
