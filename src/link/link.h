@@ -22,6 +22,13 @@ uint32_t BaudRateOfCode(uint16_t baud_code);
 // Read interval and multiplier the open sets for codes 0..10 (-1 otherwise).
 int OpenTimeoutOfCode(uint16_t baud_code);
 
+// The longest a read of `count` registers can keep the program waiting with
+// `settings`: every attempt the retry limit allows runs to its read total
+// time-out (the per-byte multiplier over the whole answer plus the constant,
+// each with the program's extra gap; 2000 ms where they set no limit), with
+// the 1000 ms recovery pause between attempts.  Milliseconds.
+int64_t ReadWaitLimitMs(const LinkSettings& settings, unsigned count);
+
 struct OpenResult {
   bool ok = false;
   // The caller asked for a box on failure (operator actions, not start-up).

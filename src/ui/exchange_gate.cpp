@@ -24,14 +24,14 @@ void ExchangeGate::RunOperatorAction(std::function<void()> action) {
 bool ExchangeGate::TryRunTimerAction(std::function<void()> action) {
   if (Busy()) return false;
   if (action) {
-    Run(action);
+    Run(action, true);
     // A click that came during the tick waits no longer than the tick.
     ScheduleNext();
   }
   return true;
 }
 
-void ExchangeGate::Run(std::function<void()>& action) {
+void ExchangeGate::Run(std::function<void()>& action, bool timer_action) {
   // Cleared on the way out even if the action throws, so the gate can never
   // stay shut for the rest of the run.
   struct Running {
@@ -39,6 +39,7 @@ void ExchangeGate::Run(std::function<void()>& action) {
     ~Running() { flag_ = false; }
     bool& flag_;
   };
+  timer_action_ = timer_action;
   {
     Running running(running_);
     NotifyBusy();
@@ -65,6 +66,7 @@ void ExchangeGate::RunNextQueued() {
 }
 
 void ExchangeGate::NotifyBusy() {
+  emit activityChanged();
   const bool busy = Busy();
   if (busy == reported_busy_) return;
   reported_busy_ = busy;

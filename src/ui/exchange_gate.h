@@ -44,6 +44,8 @@ class ExchangeGate final : public QObject {
   // True only while an action is actually running.
   bool Running() const { return running_; }
   size_t queued() const { return queue_.size(); }
+  // True while the action running came from a timer tick (a poll cycle).
+  bool RunningTimerAction() const { return running_ && timer_action_; }
 
   // One round of pending window events, never longer than kPumpSliceMs: the
   // link calls it between the slices of every wait.
@@ -54,9 +56,11 @@ class ExchangeGate final : public QObject {
 
  signals:
   void busyChanged(bool busy);
+  // Any change of what runs or waits: an action started or ended, one queued.
+  void activityChanged();
 
  private:
-  void Run(std::function<void()>& action);
+  void Run(std::function<void()>& action, bool timer_action = false);
   void RunNextQueued();
   void ScheduleNext();
   void NotifyBusy();
@@ -65,6 +69,7 @@ class ExchangeGate final : public QObject {
   bool running_ = false;
   bool next_scheduled_ = false;
   bool reported_busy_ = false;
+  bool timer_action_ = false;
 };
 
 // `action` through `gate`, or at once when the window has no gate (tools and

@@ -14,11 +14,13 @@
 #include <QVBoxLayout>
 
 #include "ui/app_context.h"
+#include "ui/busy_indicator.h"
 #include "ui/choice_lists.h"
 #include "ui/debug_poll_controller.h"
 #include "ui/exchange_gate.h"
 #include "ui/exchange_monitor.h"
 #include "ui/link_bar.h"
+#include "ui/measured_keys.h"
 #include "ui/page_sets.h"
 #include "ui/polling_controller.h"
 #include "ui/search_controller.h"
@@ -111,6 +113,9 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
   FillChoiceLists(this);
   // The measured-value views and the page changes; both live with the window.
   new TabSwitching(*this, *new PollingController(context_, *this));
+  // The busy message over the status line, and F5/F6 on the measured values.
+  new BusyIndicator(context_, *this);
+  new MeasuredKeys(context_, *this);
   new SearchController(context_, this);
   new DebugPollController(context_, *this);
   resize(kDesignWidth, kDesignHeight);
