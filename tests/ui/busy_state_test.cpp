@@ -19,36 +19,32 @@ using ::testing::HasSubstr;
 
 class BusyStateTest : public MeasuredWindowTest {
  protected:
-  // What the status bar shows and the window's cursor, one event round into
-  // whatever runs next.
-  struct Seen {
-    std::string message;
-    Qt::CursorShape cursor = Qt::ArrowCursor;
-  };
-  void LookSoon(Seen& seen, std::function<void()> then = {}) {
-    QTimer::singleShot(0, window_.get(), [this, &seen, then] {
+  // The status bar's message and the cursor, one event round into whatever
+  // runs next (after `then`).
+  void LookSoon(std::string& message, Qt::CursorShape& cursor, std::function<void()> then = {}) {
+    QTimer::singleShot(0, window_.get(), [this, &message, &cursor, then] {
       if (then) then();
-      seen = {Message(), window_->cursor().shape()};
+      message = Message();
+      cursor = window_->cursor().shape();
     });
   }
   std::string Message() { return window_->statusBar()->currentMessage().toStdString(); }
   void SlowAnswers() {
-    sim::Fault late;
-    late.kind = sim::FaultKind::kDelay;
-    late.value = 300;
+    sim::Fault late{sim::FaultKind::kDelay, 300};
     meter_.AddFault(late);
   }
+  std::string message_ = "-";
+  Qt::CursorShape cursor_ = Qt::WaitCursor;
 };
 
 TEST_F(BusyStateTest, AReadNamesPortAddressAndLimitThenTheExchangeTimeReturns) {
   SlowAnswers();
   ShowEngineeringPage("MeasuredValue");
   window_->show();
-  Seen during;
-  LookSoon(during);
+  LookSoon(message_, cursor_);
   Click("Button3");
-  EXPECT_EQ(during.message, "Обмен с прибором: COM1, адрес 1, ожидание до 18 с");
-  EXPECT_EQ(during.cursor, Qt::WaitCursor);
+  EXPECT_EQ(message_, "Обмен с прибором: COM1, адрес 1, ожидание до 18 с");
+  EXPECT_EQ(cursor_, Qt::WaitCursor);
   EXPECT_EQ(Message(), "");
   EXPECT_NE(window_->cursor().shape(), Qt::WaitCursor);
   EXPECT_TRUE(polling_->StatusLine()->isVisible());
@@ -58,10 +54,9 @@ TEST_F(BusyStateTest, AReadNamesPortAddressAndLimitThenTheExchangeTimeReturns) {
 TEST_F(BusyStateTest, ASecondClickWhileBusyIsCountedAsWaiting) {
   SlowAnswers();
   ShowEngineeringPage("MeasuredValue");
-  Seen during;
-  LookSoon(during, [this] { Find<QPushButton>("Button3")->click(); });
+  LookSoon(message_, cursor_, [this] { Find<QPushButton>("Button3")->click(); });
   Click("Button3");
-  EXPECT_THAT(during.message, HasSubstr("адрес 1, ожидание до 18 с, в очереди: 1"));
+  EXPECT_THAT(message_, HasSubstr("адрес 1, ожидание до 18 с, в очереди: 1"));
   EXPECT_THAT(bus_.JournalSummary(),
               ElementsAre("read 256 x49", "read 305 x2", "read 256 x49", "read 305 x2"));
   EXPECT_EQ(Message(), "");
@@ -70,11 +65,10 @@ TEST_F(BusyStateTest, ASecondClickWhileBusyIsCountedAsWaiting) {
 TEST_F(BusyStateTest, APollCycleAloneShowsNoBusyState) {
   SlowAnswers();
   Click("BitBtn25");
-  Seen during{"-", Qt::WaitCursor};
-  LookSoon(during);
+  LookSoon(message_, cursor_);
   polling_->Timer3Timer();
-  EXPECT_EQ(during.message, "");
-  EXPECT_NE(during.cursor, Qt::WaitCursor);
+  EXPECT_EQ(message_, "");
+  EXPECT_NE(cursor_, Qt::WaitCursor);
 }
 
 TEST_F(BusyStateTest, TheLimitShownCoversASilentRead) {
@@ -82,8 +76,7 @@ TEST_F(BusyStateTest, TheLimitShownCoversASilentRead) {
   const int64_t limit = ReadWaitLimitMs(context_.link.settings(), kMaxReadCount);
   const int64_t start = clock_.NowMs();
   uint16_t values[kMaxReadCount];
-  uint16_t exception = 0;
-  context_.link.ReadHoldingRegisters(256, kMaxReadCount, values, &exception);
+  context_.link.ReadHoldingRegisters(256, kMaxReadCount, values, nullptr);
   EXPECT_LE(clock_.NowMs() - start, limit);
   EXPECT_GT(clock_.NowMs() - start, limit - 100);
 }
