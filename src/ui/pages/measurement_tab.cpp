@@ -37,7 +37,9 @@ MeasurementTab::MeasurementTab(AppContext& /*context*/, QWidget* parent) : QWidg
   AddRow(units_grid, 0, 0, "Единицы мгновенного расхода", MakeList(units, "ComboBox4"));
   AddRow(units_grid, 1, 0, "Усреднение", MakeList(units, "ComboBox5"));
   AddRow(units_grid, 2, 0, "Единицы накопленного объема", MakeList(units, "ComboBox7"));
-  AddRow(units_grid, 3, 0, "Накопленный объем на экране прибора", MakeList(units, "ComboBox35"));
+  QComboBox* shown_total = MakeList(units, "ComboBox35");
+  shown_total->setMinimumContentsLength(25);  // "Объем суммарный по модулю" in full
+  AddRow(units_grid, 3, 0, "Накопленный объем на экране прибора", shown_total);
   units_grid->addWidget(MakeCheckBox(units, "CheckBox6", "Временная коррекция по метке времени"), 4,
                         0, 1, 2);
   units_grid->addWidget(MakeButton(units, "Button10", "Прочитать"), 5, 0);
