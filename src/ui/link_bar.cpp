@@ -87,6 +87,9 @@ LinkBar::LinkBar(AppContext& context, QWidget* parent) : QWidget(parent), contex
   // activated() is the operator's choice only: the program's own fills never
   // reach the handlers, and the update guard stays as the second line.
   connect(ports, &QComboBox::activated, this, [this] { Controller().ComboBox1Change(); });
+  // The tooltip names the device of whatever port the list shows.
+  connect(ports, &QComboBox::currentIndexChanged, this,
+          [this, ports] { Controller().ShowSelectedPortTip(ports); });
   connect(bauds, &QComboBox::activated, this, [this] { Controller().ComboBox2Change(); });
   connect(addresses, &QComboBox::activated, this, [this] { Controller().ComboBox3Change(); });
   connect(parity_on, &QCheckBox::clicked, this, [this] { Controller().CheckBox1Click(); });

@@ -3,9 +3,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QStandardItemModel>
 #include <QStringList>
+#include <QTextCharFormat>
+#include <QTextCursor>
 #include <QWidget>
 #include <algorithm>
 #include <array>
@@ -46,6 +49,40 @@ void SelectIndex(QComboBox* list, int index) {
   list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
 }
 
+// The property that keeps a port list's own hint while its tooltip also
+// names the selected port's device.
+constexpr char kHintProperty[] = "qmxHint";
+
+bool ItemEnabled(const QComboBox* list, int index) {
+  return (list->model()->flags(list->model()->index(index, 0)) & Qt::ItemIsEnabled) != 0;
+}
+
+// Shown in the list, greyed by the list itself, never chosen.
+void DisableItem(QComboBox* list, int index) {
+  if (auto* model = qobject_cast<QStandardItemModel*>(list->model())) {
+    model->item(index)->setFlags(Qt::NoItemFlags);
+  }
+}
+
+// One line of the found-ports box; a port another program holds in the
+// greyed text of a disabled control.
+struct MemoLine {
+  QString text;
+  bool busy = false;
+};
+
+void ShowMemoLines(QPlainTextEdit* memo, const std::vector<MemoLine>& lines) {
+  memo->clear();
+  QTextCursor cursor(memo->document());
+  QTextCharFormat normal;
+  QTextCharFormat greyed;
+  greyed.setForeground(memo->palette().color(QPalette::Disabled, QPalette::Text));
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) cursor.insertBlock(QTextBlockFormat(), normal);
+    cursor.insertText(lines[i].text, lines[i].busy ? greyed : normal);
+  }
+}
+
 }  // namespace
 
 LinkController& LinkController::Of(AppContext& context, QWidget* widget) {
@@ -70,15 +107,52 @@ void LinkController::RunOperatorAction(std::function<void()> action) {
 }
 
 uint16_t LinkController::EnumeratePorts() {
-  return context_.link.EnumeratePorts();
+  const uint16_t count = context_.link.EnumeratePorts();
+  busy_ports_.clear();
+  // Only real devices can be held by another program; the probe only looks.
+  auto* inspector = dynamic_cast<PortInspector*>(&context_.ports);
+  if (inspector == nullptr) return count;
+  const std::vector<uint16_t>& found = context_.link.found_ports();
+  for (uint16_t number = kFirstPortNumber; number <= kLastPortNumber; ++number) {
+    if (std::find(found.begin(), found.end(), number) == found.end() &&
+        inspector->Probe(number) == PortFault::kBusy) {
+      busy_ports_.push_back(number);
+    }
+  }
+  return count;
+}
+
+PortDevice LinkController::Device(uint16_t number) const {
+  auto* inspector = dynamic_cast<PortInspector*>(&context_.ports);
+  return inspector != nullptr ? inspector->Describe(number) : PortDevice();
+}
+
+bool LinkController::IsBusy(uint16_t number) const {
+  return std::find(busy_ports_.begin(), busy_ports_.end(), number) != busy_ports_.end();
+}
+
+QString LinkController::PortLine(uint16_t number, bool busy) const {
+  const PortDevice device = Device(number);
+  return device.path.empty() ? QString()
+                             : QString::fromStdString(PortLineText(number, device, busy));
 }
 
 void LinkController::FillPortLists() {
   GuardScope guard(context_.update_guard);
   const std::vector<uint16_t>& found = context_.link.found_ports();
-  auto* memo = Control<QPlainTextEdit>("Memo2");
-  QStringList memo_lines;
   const uint16_t configured = context_.link.line().port_number;
+  // The free ports and the busy ones in number order, each described once.
+  struct Listed {
+    uint16_t number;
+    bool busy;
+    PortDevice device;
+  };
+  std::vector<Listed> listed;
+  for (uint16_t number : found) listed.push_back({number, false, Device(number)});
+  for (uint16_t number : busy_ports_) listed.push_back({number, true, Device(number)});
+  std::sort(listed.begin(), listed.end(),
+            [](const Listed& a, const Listed& b) { return a.number < b.number; });
+
   for (const char* name : {"ComboBox1", "ComboBox38"}) {
     auto* list = Control<QComboBox>(name);
     if (list == nullptr) continue;
@@ -86,15 +160,19 @@ void LinkController::FillPortLists() {
     if (found.empty()) {
       // Says there is nothing to choose; it is not a port to choose.
       list->addItem(QString::fromUtf8(kNoPortsText));
-      if (auto* model = qobject_cast<QStandardItemModel*>(list->model())) {
-        model->item(0)->setFlags(Qt::NoItemFlags);
-      }
+      DisableItem(list, 0);
     }
-    for (uint16_t number : found) {
-      list->addItem(QString::fromStdString(PortName(number)), QVariant(int{number}));
+    for (const Listed& port : listed) {
+      list->addItem(QString::fromStdString(PortName(port.number)), QVariant(int{port.number}));
+      const int index = list->count() - 1;
       // The operator knows the adapter by its device, not by our COM number.
-      list->setItemData(list->count() - 1,
-                        QString::fromStdString(context_.ports.DevicePath(number)), Qt::ToolTipRole);
+      std::string tip = port.device.path.empty() ? context_.ports.DevicePath(port.number)
+                                                 : DeviceText(port.device);
+      if (port.busy) {
+        tip += kBusyPortMark;
+        DisableItem(list, index);
+      }
+      list->setItemData(index, QString::fromStdString(tip), Qt::ToolTipRole);
     }
     // A number no port can have ("dev.dat" may hold anything) is still the
     // one every exchange tries: the lists show it rather than a port that is
@@ -103,17 +181,48 @@ void LinkController::FillPortLists() {
       list->addItem(QString::fromStdString(PortName(configured)), QVariant(int{configured}));
     }
     SelectPort(list);
+    ShowSelectedPortTip(list);
   }
-  for (uint16_t number : found) memo_lines << QString::fromStdString(PortName(number));
-  if (found.empty()) memo_lines << QString::fromUtf8(kNoPortsMemoText);
-  if (memo != nullptr) memo->setPlainText(memo_lines.join(QLatin1Char('\n')));
+
+  auto* memo = Control<QPlainTextEdit>("Memo2");
+  if (memo == nullptr) return;
+  std::vector<MemoLine> lines;
+  if (found.empty()) lines.push_back({QString::fromUtf8(kNoPortsMemoText), false});
+  for (const Listed& port : listed) {
+    lines.push_back(
+        {QString::fromStdString(PortLineText(port.number, port.device, port.busy)), port.busy});
+  }
+  ShowMemoLines(memo, lines);
 }
 
 void LinkController::SelectPort(QComboBox* list) const {
   if (list == nullptr || list->count() == 0) return;
-  const int configured = list->findData(QVariant(int{context_.link.line().port_number}));
-  const int last_found = static_cast<int>(context_.link.found_ports().size()) - 1;
-  list->setCurrentIndex(configured >= 0 ? configured : std::max(last_found, 0));
+  const std::vector<uint16_t>& found = context_.link.found_ports();
+  const int configured_number = context_.link.line().port_number;
+  int configured = -1;
+  int last_free = -1;
+  for (int i = 0; i < list->count(); ++i) {
+    const QVariant number = list->itemData(i);
+    if (!number.isValid() || !ItemEnabled(list, i)) continue;
+    if (number.toInt() == configured_number) configured = i;
+    if (std::find(found.begin(), found.end(), number.toInt()) != found.end()) last_free = i;
+  }
+  list->setCurrentIndex(configured >= 0 ? configured : std::max(last_free, 0));
+}
+
+void LinkController::ShowSelectedPortTip(QComboBox* list) {
+  if (list == nullptr) return;
+  if (!list->property(kHintProperty).isValid()) {
+    list->setProperty(kHintProperty, list->toolTip());
+  }
+  QString tip = list->property(kHintProperty).toString();
+  const QVariant number = list->currentData();
+  if (number.isValid()) {
+    const auto port = static_cast<uint16_t>(number.toInt());
+    const QString line = PortLine(port, IsBusy(port));
+    if (!line.isEmpty()) tip = tip.isEmpty() ? line : tip + QLatin1Char('\n') + line;
+  }
+  list->setToolTip(tip);
 }
 
 void LinkController::ReadLineControls() {
@@ -148,8 +257,13 @@ void LinkController::ShowLineSummary() {
   const LineParameters& line = context_.link.line();
   const QString text =
       QString::fromStdString(LineSummaryText(line.port_number, line.baud_code, line.parity_code));
+  // The summary's text is the instrument's; the device goes to the tooltip.
+  const QString device = PortLine(line.port_number, false);
   for (const char* name : {"Label7", "Label426"}) {
-    if (auto* label = Control<QLabel>(name)) label->setText(text);
+    if (auto* label = Control<QLabel>(name)) {
+      label->setText(text);
+      label->setToolTip(device);
+    }
   }
 }
 

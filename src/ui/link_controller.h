@@ -14,8 +14,10 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "link/line_text.h"
+#include "link/port_naming.h"
 
 class QCheckBox;
 class QComboBox;
@@ -44,6 +46,8 @@ class LinkController final : public QObject {
   LinkController(AppContext& context, QWidget* window);
 
   // --- routines for handlers already running through the exchange gate ---
+  // Finds the free ports, and notes the ones another program holds: those
+  // are listed greyed, as "занят", and cannot be chosen.
   uint16_t EnumeratePorts();
   void FillPortLists();
   void ReadLineControls();
@@ -58,6 +62,9 @@ class LinkController final : public QObject {
   void ShowLogSwitch();
   // The blink command without the poll stop: write 1046 = 1, report a failure.
   void SendBlinkCommand();
+  // The tooltip of a port list: its hint, then the device of the port it
+  // shows.  The lists call it whenever their selection changes.
+  void ShowSelectedPortTip(QComboBox* list);
 
   // --- operator handlers ---------------------------------------------------
   void ComboBox38Change() { LineChoiceChanged(nullptr); }
@@ -92,11 +99,20 @@ class LinkController final : public QObject {
   void ParityBoxClicked(bool even_box_clicked);
   void RefreshPorts();
   void Blink();
-  // Selects the configured port in `list` (else the last port found).
+  // Selects the configured port in `list` (else the last port found); a
+  // busy port is shown, not selected.
   void SelectPort(QComboBox* list) const;
+  // The device behind COM `number` when the ports are real devices; the
+  // virtual instrument's ports have none the operator could look for.
+  PortDevice Device(uint16_t number) const;
+  bool IsBusy(uint16_t number) const;
+  // "COM33 — /dev/ttyUSB0 (FTDI ...)", "" when no device is known.
+  QString PortLine(uint16_t number, bool busy) const;
 
   AppContext& context_;
   QPointer<QWidget> window_;
+  // The ports another program held at the last listing, in number order.
+  std::vector<uint16_t> busy_ports_;
 };
 
 }  // namespace qmx

@@ -1,9 +1,13 @@
-// The port lists show the port the program really uses, and a silent
-// instrument behind a port that could not be opened is reported with the
-// port's trouble.
+// The port lists show the port the program really uses and the device
+// behind each port, a port another program holds is shown greyed, and a
+// silent instrument behind a port that could not be opened is reported with
+// the port's trouble.
 #include <QComboBox>
 #include <QLabel>
+#include <QPalette>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBlock>
 
 #include "link/posix_serial_port.h"
 #include "port/port_test_util.h"
@@ -58,6 +62,46 @@ TEST(BusyPortWindowTest, SilenceOnABusyPortSaysWhoHasIt) {
   window.findChild<QPushButton*>(QStringLiteral("BitBtn5"))->click();
   ASSERT_EQ(dialogs.box_count(), 2U);
   EXPECT_EQ(dialogs.LastBox().text, "Ответа не было.\nПорт COM1 занят другой программой.");
+}
+
+TEST(PortDevicesWindowTest, PortsNameTheirDeviceAndOneAnotherProgramHoldsIsGreyed) {
+  TempWorkingDirectory dir;
+  PtyPair free_pty, held_pty;
+  ScratchDir links, locks;
+  ASSERT_TRUE(free_pty.ok() && held_pty.ok());
+  ASSERT_TRUE(links.Link("COM1", free_pty.slave_path()) &&
+              links.Link("COM2", held_pty.slave_path()));
+  WriteText(locks.At("LCK.." + held_pty.slave_path().substr(9)), std::to_string(getppid()) + "\n");
+  PosixPortProvider ports(links.path() + "/no-dev", links.path());
+  ports.SetLockDirs({locks.path()});
+  VirtualClock clock;
+  ScriptedDialogs dialogs;
+  AppContext context(ports, clock, dialogs);
+  MainWindow window(context);
+  (new Startup(context, window))->FormCreate();
+
+  const QString free_line = QString::fromStdString("COM1 — " + free_pty.slave_path());
+  const QString held_line = QString::fromStdString("COM2 — " + held_pty.slave_path() + " — занят");
+  auto* memo = window.findChild<QPlainTextEdit*>(QStringLiteral("Memo2"));
+  EXPECT_EQ(memo->toPlainText(), free_line + "\n" + held_line);
+  const QTextCharFormat free_format =
+      memo->document()->findBlockByNumber(0).begin().fragment().charFormat();
+  const QTextCharFormat held_format =
+      memo->document()->findBlockByNumber(1).begin().fragment().charFormat();
+  EXPECT_FALSE(free_format.hasProperty(QTextFormat::ForegroundBrush));
+  EXPECT_EQ(held_format.foreground().color(),
+            memo->palette().color(QPalette::Disabled, QPalette::Text));
+
+  for (const char* name : {"ComboBox1", "ComboBox38"}) {
+    auto* list = window.findChild<QComboBox*>(QLatin1String(name));
+    ASSERT_EQ(list->count(), 2) << name;
+    EXPECT_EQ(list->itemText(1), QStringLiteral("COM2")) << name;
+    EXPECT_FALSE(list->model()->flags(list->model()->index(1, 0)) & Qt::ItemIsEnabled) << name;
+    EXPECT_TRUE(list->itemData(1, Qt::ToolTipRole).toString().endsWith(QStringLiteral("занят")));
+    EXPECT_EQ(list->currentText(), QStringLiteral("COM1")) << name;
+    EXPECT_TRUE(list->toolTip().endsWith(free_line)) << name;
+  }
+  EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("Label426"))->toolTip(), free_line);
 }
 
 }  // namespace

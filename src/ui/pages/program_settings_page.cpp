@@ -76,6 +76,9 @@ ProgramSettingsPage::ProgramSettingsPage(AppContext& context, QWidget* parent)
 
   // activated(): the operator's choices only, never the program's fills.
   connect(ports, &QComboBox::activated, this, [this] { Controller().ComboBox38Change(); });
+  // The tooltip names the device of whatever port the list shows.
+  connect(ports, &QComboBox::currentIndexChanged, this,
+          [this, ports] { Controller().ShowSelectedPortTip(ports); });
   connect(bauds, &QComboBox::activated, this, [this] { Controller().ComboBox39Change(); });
   connect(parities, &QComboBox::activated, this, [this] { Controller().ComboBox40Change(); });
   connect(addresses, &QComboBox::activated, this, [this] { Controller().ComboBox55Change(); });
