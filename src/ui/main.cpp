@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QTranslator>
@@ -27,6 +28,7 @@
 #include "ui/screenshots.h"
 #include "ui/script_runner.h"
 #include "ui/startup.h"
+#include "ui/window_state.h"
 
 namespace {
 
@@ -222,6 +224,14 @@ int main(int argc, char** argv) {
     return qmx::RenderScreenshots(window, QString::fromStdString(*options.screenshots_dir)) ? 0 : 1;
   }
 
+  // An operator's run remembers the window for the next one; pictures and
+  // scripts always start from the designed window and leave nothing behind.
+  QSettings user_settings(QStringLiteral("qmx41-config"), QStringLiteral("qmx41-config"));
+  if (!options.script_file) {
+    qmx::RestoreWindowState(window, user_settings, options.engineering);
+    QObject::connect(&window, &qmx::MainWindow::closing, &window,
+                     [&] { qmx::SaveWindowState(window, user_settings); });
+  }
   // The exchange monitor as the operator left it last time (not for scripts).
   if (!options.script_file) window.Monitor()->RestoreAndRememberVisibility();
   window.show();

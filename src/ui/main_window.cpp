@@ -8,6 +8,9 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QResizeEvent>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -22,6 +25,7 @@
 #include "ui/link_bar.h"
 #include "ui/measured_keys.h"
 #include "ui/page_sets.h"
+#include "ui/pages/operator_measurement_page.h"
 #include "ui/polling_controller.h"
 #include "ui/search_controller.h"
 #include "ui/tab_switching.h"
@@ -45,6 +49,36 @@ QMenu* NewMenu(QWidget* parent, const char* name, const char* title) {
   menu->setObjectName(QLatin1String(name));
   return menu;
 }
+
+// The link bar scrolls sideways in a window narrower than the bar; its
+// scroll bar takes room only while it is shown.
+class SideScroll final : public QScrollArea {
+ public:
+  SideScroll(QWidget* bar, QWidget* parent) : QScrollArea(parent) {
+    setObjectName(QStringLiteral("LinkBarScroll"));
+    setFrameShape(QFrame::NoFrame);
+    setWidgetResizable(true);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setWidget(bar);
+  }
+
+  QSize sizeHint() const override {
+    QSize hint = widget()->sizeHint();
+    if (width() < widget()->minimumSizeHint().width()) {
+      hint.rheight() += horizontalScrollBar()->sizeHint().height();
+    }
+    return hint;
+  }
+  QSize minimumSizeHint() const override { return {0, sizeHint().height()}; }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    QScrollArea::resizeEvent(event);
+    // The height follows whether the scroll bar is needed.
+    if (event->size().width() != event->oldSize().width()) updateGeometry();
+  }
+};
 
 // The designed face is bold Arial; Liberation Sans has its metrics, and the
 // system's sans-serif face stands in where it is missing.  The size stays the
@@ -83,7 +117,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
   engineering_layout->setContentsMargins(0, 0, 0, 0);
   engineering_layout->setSpacing(2);
   link_bar_ = new LinkBar(context_, engineering_view_);
-  engineering_layout->addWidget(link_bar_);
+  engineering_layout->addWidget(new SideScroll(link_bar_, engineering_view_));
 
   const qmx::PageSets sets = BuildPageSets(context_, engineering_view_, panel115_);
   page_sets_ = sets.sets;
@@ -112,7 +146,12 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
   BuildMenus();
   FillChoiceLists(this);
   // The measured-value views and the page changes; both live with the window.
-  new TabSwitching(*this, *new PollingController(context_, *this));
+  auto* polling = new PollingController(context_, *this);
+  new TabSwitching(*this, *polling);
+  if (auto* measurement = findChild<OperatorMeasurementPage*>()) {
+    connect(polling, &PollingController::measurementPollChanged, measurement,
+            &OperatorMeasurementPage::ShowPollState);
+  }
   // The busy message over the status line, and F5/F6 on the measured values.
   new BusyIndicator(context_, *this);
   new MeasuredKeys(context_, *this);

@@ -1,5 +1,7 @@
 #include "ui/page_sets.h"
 
+#include <QFrame>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QTabWidget>
@@ -44,6 +46,9 @@
 namespace qmx {
 namespace {
 
+constexpr char kSheetPrefix[] = "TabSheet_";
+constexpr char kPagePrefix[] = "Page_";
+
 QTabWidget* NewSet(QWidget* parent, const char* name) {
   auto* set = new QTabWidget(parent);
   set->setObjectName(QLatin1String(name));
@@ -53,10 +58,25 @@ QTabWidget* NewSet(QWidget* parent, const char* name) {
   return set;
 }
 
+// A page scrolls inside its sheet: a window made smaller than the page shows
+// scroll bars instead of cutting the page off.  The sheet takes the page's
+// "TabSheet_" name, so a page is found, shown and told apart by that name
+// as before; the page itself becomes "Page_" + its short name.
+QScrollArea* WrapInSheet(QWidget* page) {
+  auto* sheet = new QScrollArea;
+  QString name = page->objectName();
+  sheet->setObjectName(name);
+  page->setObjectName(name.replace(QLatin1String(kSheetPrefix), QLatin1String(kPagePrefix)));
+  sheet->setFrameShape(QFrame::NoFrame);
+  sheet->setWidgetResizable(true);
+  sheet->setWidget(page);
+  return sheet;
+}
+
 template <class Page>
 Page* AddPage(QTabWidget* set, AppContext& context, const char* title) {
   auto* page = new Page(context);
-  set->addTab(page, QString::fromUtf8(title));
+  set->addTab(WrapInSheet(page), QString::fromUtf8(title));
   return page;
 }
 

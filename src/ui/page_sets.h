@@ -4,8 +4,9 @@
 //                 "Настройка параметров" and PageControl3 under its
 //                 "Внешние данные";
 //   PageControl4  the operator pages, PageControl5 under "НАСТРОЙКИ РАБОТЫ".
-// Every page is a widget named "TabSheet_" + a short ASCII name; the tab
-// text is the page's title.
+// Every sheet of a set is a scroll area named "TabSheet_" + a short ASCII
+// name, holding the page "Page_" + that name; the tab text is the page's
+// title.
 #pragma once
 
 #include <QColor>

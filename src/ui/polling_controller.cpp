@@ -179,6 +179,7 @@ void PollingController::UpdateStatusLine() {
     text += "   Период опроса: " + std::to_string(cycle_period_ms_) + " мс";
   }
   status_line_->setText(QString::fromStdString(text));
+  emit measurementPollChanged();
 }
 
 void PollingController::ShowValuesAge() {
@@ -242,6 +243,7 @@ void PollingController::Timer3Timer() {
     });
   }
   timer3_->start(measurement_pause_ms_);
+  emit measurementPollChanged();
 }
 
 void PollingController::Timer12Timer() {
@@ -306,6 +308,7 @@ void PollingController::BitBtn25Click() {
   measurement_poll_page_ = operator_measurement_page_;
   measurement_cycle_start_ms_ = -1;
   if (!timer3_->isActive()) timer3_->start(measurement_pause_ms_);
+  emit measurementPollChanged();
   Focus("BitBtn26");
 }
 

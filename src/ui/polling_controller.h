@@ -59,6 +59,11 @@ class PollingController final : public QObject {
 
   QLabel* StatusLine() const { return status_line_; }
 
+ signals:
+  // The measured-value poll started, stopped, or ended a cycle, or a read
+  // showed new values; also at every Timer3 tick.
+  void measurementPollChanged();
+
  private:
   // `dialogs` replaces the program's boxes when given.
   MeasurementContext Context(Controls& controls, Dialogs* dialogs = nullptr);

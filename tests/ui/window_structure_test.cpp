@@ -7,7 +7,9 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
+#include <QEvent>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QImage>
@@ -19,15 +21,19 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSet>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <map>
 #include <memory>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "link/clock.h"
@@ -581,6 +587,77 @@ TEST_F(WindowStructure, BothViewsFitA1280By720Screen) {
     const QSize needed = window_.minimumSizeHint();
     EXPECT_LE(needed.width(), 1280) << engineering;
     EXPECT_LE(needed.height(), 720) << engineering;
+  }
+}
+
+// Opens every page of a view in turn, each nested set under the page that
+// holds it, and hands over the sheet on top with the room its set gives it.
+void ForEachSheet(MainWindow& window, bool engineering,
+                  const std::function<void(QScrollArea*, QSize)>& check) {
+  window.SetEngineeringView(engineering);
+  const std::vector<std::pair<QTabWidget*, int>> sets =
+      engineering ? std::vector<std::pair<QTabWidget*, int>>{{window.PageControl3(), -1},
+                                                             {window.PageControl2(), 5},
+                                                             {window.PageControl1(), 1}}
+                  : std::vector<std::pair<QTabWidget*, int>>{{window.PageControl5(), -1},
+                                                             {window.PageControl4(), 1}};
+  for (const auto& [set, holder] : sets) {
+    if (holder >= 0) set->setCurrentIndex(holder);
+  }
+  for (const auto& [set, holder] : sets) {
+    for (int i = 0; i < set->count(); ++i) {
+      set->setCurrentIndex(i);
+      // The layout, then the scroll bars (shown or hidden by a queued call).
+      QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+      QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+      auto* sheet = qobject_cast<QScrollArea*>(set->currentWidget());
+      ASSERT_NE(sheet, nullptr) << set->objectName().toStdString() << ' ' << i;
+      check(sheet, set->currentWidget()->size());
+    }
+  }
+}
+
+bool Fits(QSize needed, QSize room) {
+  return needed.width() <= room.width() && needed.height() <= room.height();
+}
+
+// A window of 1280 x 660 (a 1280 x 720 screen less its title bar and panel)
+// shows every operator page whole and cuts no page off; a smaller one keeps
+// each page at its size and scrolls it.
+TEST_F(WindowStructure, PagesShowWholeAt1280By660AndScrollInASmallerWindow) {
+  window_.setAttribute(Qt::WA_DontShowOnScreen, true);
+  window_.show();
+  window_.resize(1280, 660);
+  for (bool engineering : {false, true}) {
+    ForEachSheet(window_, engineering, [&](QScrollArea* sheet, QSize room) {
+      const std::string name = sheet->objectName().toStdString();
+      EXPECT_EQ(window_.size(), QSize(1280, 660)) << name;
+      const QSize needed = sheet->widget()->minimumSizeHint();
+      EXPECT_TRUE(Fits(needed, sheet->widget()->size())) << name;
+      // The module's 32 bit cells are taller than the engineering view.
+      if (!engineering) {
+        EXPECT_TRUE(Fits(needed, room))
+            << name << " needs " << needed.width() << 'x' << needed.height() << ", has "
+            << room.width() << 'x' << room.height();
+      }
+    });
+  }
+
+  window_.resize(800, 500);
+  for (bool engineering : {false, true}) {
+    int scrolling = 0;
+    ForEachSheet(window_, engineering, [&](QScrollArea* sheet, QSize room) {
+      const std::string name = sheet->objectName().toStdString();
+      EXPECT_EQ(window_.size(), QSize(800, 500)) << name;
+      const QSize needed = sheet->widget()->minimumSizeHint();
+      EXPECT_TRUE(Fits(needed, sheet->widget()->size())) << name << " squeezed";
+      if (Fits(needed, room)) return;
+      ++scrolling;
+      EXPECT_TRUE(sheet->verticalScrollBar()->isVisible() ||
+                  sheet->horizontalScrollBar()->isVisible())
+          << name;
+    });
+    EXPECT_GT(scrolling, 0) << engineering;
   }
 }
 

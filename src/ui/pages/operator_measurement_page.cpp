@@ -1,53 +1,126 @@
 #include "ui/pages/operator_measurement_page.h"
 
 #include <QFont>
+#include <QFontInfo>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
+#include "ui/app_context.h"
 #include "ui/pages/page_widgets.h"
 
 namespace qmx {
+namespace {
 
-OperatorMeasurementPage::OperatorMeasurementPage(AppContext& /*context*/, QWidget* parent)
-    : QWidget(parent) {
+// The room the page has in the window at its designed size; the flow
+// digits are twice the window's type there and grow with the page.
+constexpr double kDesignPageWidth = 1150;
+constexpr double kDesignPageHeight = 540;
+constexpr double kFlowScale = 2.0;
+constexpr double kMaxGrowth = 3.0;
+
+constexpr Qt::Alignment kValueAlignment = Qt::AlignRight | Qt::AlignVCenter;
+
+QLabel* Value(QWidget* parent, const char* name, const char* text = "") {
+  QLabel* label = MakeValueLabel(parent, name, text);
+  label->setAlignment(kValueAlignment);
+  return label;
+}
+
+}  // namespace
+
+OperatorMeasurementPage::OperatorMeasurementPage(AppContext& context, QWidget* parent)
+    : QWidget(parent), context_(context) {
   setObjectName(QStringLiteral("TabSheet_OperatorMeasurement"));
-  auto* grid = new QGridLayout(this);
+  auto* column = new QVBoxLayout(this);
+  auto* grid = new QGridLayout;
+  column->addLayout(grid);
 
   // The flow in large type: the operator reads it from a distance.
-  QLabel* flow = MakePanel(this, "Panel116");
-  QFont big = flow->font();
-  big.setPointSize(big.pointSize() * 2);
-  flow->setFont(big);
+  flow_ = MakePanel(this, "Panel116");
+  flow_->setAlignment(kValueAlignment);
   grid->addWidget(MakeCaption(this, "Расход"), 0, 0);
-  grid->addWidget(flow, 0, 1, 1, 2);
-  grid->addWidget(MakeValueLabel(this, "Label399", "UNIT"), 0, 3);
+  grid->addWidget(flow_, 0, 1);
+  grid->addWidget(MakeValueLabel(this, "Label399", "UNIT"), 0, 2);
 
+  grid->addWidget(MakeCaption(this, "Состояние"), 1, 0, Qt::AlignTop);
   auto* state = new QPlainTextEdit(this);
   state->setObjectName(QStringLiteral("Memo1"));
   state->setReadOnly(true);
   state->setAutoFillBackground(true);
   state->setMaximumHeight(state->fontMetrics().height() * 3);
-  grid->addWidget(state, 1, 0, 1, 4);
+  grid->addWidget(state, 1, 1, 1, 2);
 
   int row = 2;
   for (auto [caption, name] :
        {std::pair{"Суммарный", "Label437"}, std::pair{"Прямой", "Label441"},
         std::pair{"Обратный", "Label443"}, std::pair{"Модуль", "Label439"}}) {
-    AddRow(grid, row, 0, caption, MakeValueLabel(this, name));
+    AddRow(grid, row, 0, caption, Value(this, name));
+    QLabel* unit = row == 2 ? MakeValueLabel(this, "Label435", "UNIT") : new QLabel(this);
+    if (row == 2) {
+      volume_unit_ = unit;
+    } else {
+      volume_unit_copies_.append(unit);
+    }
+    grid->addWidget(unit, row, 2);
     ++row;
   }
-  grid->addWidget(MakeValueLabel(this, "Label435", "UNIT"), 2, 2);
-  AddRow(grid, row++, 0, "Время накопления", MakeValueLabel(this, "Label445"));
-  AddRow(grid, row++, 0, "Время наработки", MakeValueLabel(this, "Label447"));
+  // The two times carry their unit in their own text ("c", "cуток").
+  AddRow(grid, row++, 0, "Время накопления", Value(this, "Label445"));
+  AddRow(grid, row++, 0, "Время наработки", Value(this, "Label447"));
+  grid->setColumnStretch(3, 1);
 
-  grid->addWidget(MakeButton(this, "BitBtn5", "Прочитать"), row, 0);
-  grid->addWidget(MakeButton(this, "BitBtn25", "Циклическое чтение"), row, 1);
-  grid->addWidget(MakeButton(this, "BitBtn26", "Остановить чтение"), row, 2);
-  grid->addWidget(MakeButton(this, "BitBtn27", "Сброс накопленного объема"), row, 3);
-  PushToTopLeft(grid);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(MakeButton(this, "BitBtn5", "Прочитать"));
+  buttons->addWidget(MakeButton(this, "BitBtn25", "Циклическое чтение"));
+  buttons->addWidget(MakeButton(this, "BitBtn26", "Остановить чтение"));
+  buttons->addWidget(MakeButton(this, "BitBtn27", "Сброс накопленного объема"));
+  buttons->addStretch(1);
+  column->addLayout(buttons);
+
+  poll_state_ = MakeValueLabel(this, "PollStateLine");
+  column->addWidget(poll_state_);
+  column->addStretch(1);
+  ScaleFlow();
+  ShowPollState();
+}
+
+void OperatorMeasurementPage::ShowPollState() {
+  const MeasuredValues& values = context_.measurement.values;
+  QString text = QStringLiteral("Опрос остановлен");
+  if (context_.measurement_polling) {
+    text = QStringLiteral("Опрос идёт");
+    if (values.read) {
+      const LocalTime& t = values.read_at;
+      text += QString::asprintf(" · %02u:%02u:%02u", t.hour, t.minute, t.second);
+    }
+  }
+  poll_state_->setText(text);
+  for (QLabel* unit : std::as_const(volume_unit_copies_)) unit->setText(volume_unit_->text());
+}
+
+void OperatorMeasurementPage::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  ScaleFlow();
+}
+
+void OperatorMeasurementPage::ScaleFlow() {
+  const double growth = std::clamp(
+      std::min(width() / kDesignPageWidth, height() / kDesignPageHeight), 1.0, kMaxGrowth);
+  // Half points are enough; only the size is set, face and weight stay the
+  // window's.
+  const double size = std::round(QFontInfo(font()).pointSizeF() * kFlowScale * growth * 2) / 2;
+  if (QFontInfo(flow_->font()).pointSizeF() == size) return;
+  QFont big;
+  big.setPointSizeF(size);
+  flow_->setFont(big);
 }
 
 }  // namespace qmx
