@@ -89,6 +89,7 @@ TEST(PortDevicesWindowTest, PortsNameTheirDeviceAndOneAnotherProgramHoldsIsGreye
   const QTextCharFormat held_format =
       memo->document()->findBlockByNumber(1).begin().fragment().charFormat();
   EXPECT_FALSE(free_format.hasProperty(QTextFormat::ForegroundBrush));
+  EXPECT_TRUE(held_format.hasProperty(QTextFormat::ForegroundBrush));
   EXPECT_EQ(held_format.foreground().color(),
             memo->palette().color(QPalette::Disabled, QPalette::Text));
 
