@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -50,7 +51,9 @@ ProgramSettingsPage::ProgramSettingsPage(AppContext& context, QWidget* parent)
   found->setObjectName(QStringLiteral("Memo2"));
   found->setReadOnly(true);
 
-  auto* settings = new QGridLayout;
+  // The line the program talks on, and the instrument's address on it.
+  auto* link = new QGroupBox(QStringLiteral("Связь с прибором"), this);
+  auto* settings = new QGridLayout(link);
   int row = 0;
   for (auto [caption, list] :
        {std::pair{"Порт", ports}, std::pair{"Скорость", bauds}, std::pair{"Паритет", parities},
@@ -64,14 +67,17 @@ ProgramSettingsPage::ProgramSettingsPage(AppContext& context, QWidget* parent)
   settings->addWidget(check, row++, 0, 1, 2);
   settings->setRowStretch(row, 1);
 
-  auto* found_column = new QVBoxLayout;
-  found_column->addWidget(new QLabel(QStringLiteral("ДОСТУПНЫЕ ПОРТЫ"), this));
+  auto* computer = new QGroupBox(QStringLiteral("Порты компьютера"), this);
+  auto* found_column = new QVBoxLayout(computer);
+  auto* found_caption = new QLabel(QStringLiteral("ДОСТУПНЫЕ ПОРТЫ"), computer);
+  found_caption->setBuddy(found);
+  found_column->addWidget(found_caption);
   found_column->addWidget(found, 1);
 
   auto* layout = new QHBoxLayout(this);
-  layout->addLayout(settings);
+  layout->addWidget(link);
   layout->addSpacing(24);
-  layout->addLayout(found_column);
+  layout->addWidget(computer);
   layout->addStretch(1);
 
   // activated(): the operator's choices only, never the program's fills.
