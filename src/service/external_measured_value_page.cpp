@@ -1,6 +1,7 @@
 #include "service/external_measured_value_page.h"
 
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 
@@ -11,16 +12,21 @@ namespace qmx {
 ExternalMeasuredValuePage::ExternalMeasuredValuePage(AppContext& /*context*/, QWidget* parent)
     : QWidget(parent) {
   setObjectName(QStringLiteral("TabSheet_ExternalMeasuredValue"));
-  auto* grid = new QGridLayout(this);
+  auto* page = new QGridLayout(this);
+  QGroupBox* group = MakeGroup(this, "Измеренное значение внешнего датчика");
+  auto* grid = new QGridLayout(group);
   // Each quantity: its value, then the state of its measurement.
-  AddRow(grid, 0, 0, "Давление", MakePanel(this, "Panel66"));
-  grid->addWidget(MakeValueLabel(this, "Label202"), 0, 2);
-  grid->addWidget(MakePanel(this, "Panel67"), 1, 1, 1, 2);
-  AddRow(grid, 2, 0, "Температура", MakePanel(this, "Panel65"));
-  grid->addWidget(MakePanel(this, "Panel74"), 3, 1, 1, 2);
-  AddRow(grid, 4, 0, "Состояние обмена", MakePanel(this, "Panel68"));
-  grid->addWidget(MakeButton(this, "Button55", "Прочитать однократно"), 5, 1);
-  PushToTopLeft(grid);
+  AddRow(grid, 0, 0, "Давление", MakePanel(group, "Panel66"));
+  grid->addWidget(MakeValueLabel(group, "Label202"), 0, 2);
+  grid->addWidget(MakeCaption(group, "Состояние"), 1, 0);
+  grid->addWidget(MakePanel(group, "Panel67"), 1, 1, 1, 2);
+  AddRow(grid, 2, 0, "Температура", MakePanel(group, "Panel65"));
+  grid->addWidget(MakeCaption(group, "Состояние"), 3, 0);
+  grid->addWidget(MakePanel(group, "Panel74"), 3, 1, 1, 2);
+  AddRow(grid, 4, 0, "Состояние обмена", MakePanel(group, "Panel68"));
+  grid->addWidget(MakeButton(group, "Button55", "Прочитать однократно"), 5, 1);
+  page->addWidget(group, 0, 0);
+  PushToTopLeft(page);
 }
 
 }  // namespace qmx

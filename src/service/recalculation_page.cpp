@@ -1,8 +1,10 @@
 #include "service/recalculation_page.h"
 
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -73,22 +75,32 @@ std::string CodeLabel(int index) {
 
 RecalculationPage::RecalculationPage(AppContext& /*context*/, QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("TabSheet_Recalculation"));
-  auto* grid = new QGridLayout(this);
-  grid->addWidget(MakeCaption(this, "Код операции"), 0, 0);
-  grid->addWidget(MakeCaption(this, "Константы"), 0, 1);
-  grid->addWidget(MakeGrid(this, kRecalcCodeGrid, kRecalcOpCount, "Код команды", &CodeLabel), 1, 0);
-  grid->addWidget(
-      MakeGrid(this, kRecalcConstantGrid, kRecalcConstCount, "Значение", &ConstantLabel), 1, 1);
+  auto* page = new QGridLayout(this);
+  QGroupBox* group = MakeGroup(this, "Программа пересчета к стандартным условиям");
+  auto* grid = new QGridLayout(group);
+  // Each caption above its grid names it.
+  QTableWidget* codes = MakeGrid(group, kRecalcCodeGrid, kRecalcOpCount, "Код команды", &CodeLabel);
+  QTableWidget* constants =
+      MakeGrid(group, kRecalcConstantGrid, kRecalcConstCount, "Значение", &ConstantLabel);
+  QLabel* codes_caption = MakeCaption(group, "Код операции");
+  codes_caption->setBuddy(codes);
+  QLabel* constants_caption = MakeCaption(group, "Константы");
+  constants_caption->setBuddy(constants);
+  grid->addWidget(codes_caption, 0, 0);
+  grid->addWidget(constants_caption, 0, 1);
+  grid->addWidget(codes, 1, 0);
+  grid->addWidget(constants, 1, 1);
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(MakeButton(this, "Button88", "Прочитать из файла"));
-  buttons->addWidget(MakeButton(this, "Button89", "Сохранить в файл"));
-  buttons->addWidget(MakeButton(this, "Button90", "Прочитать"));
-  buttons->addWidget(MakeButton(this, "Button91", "Записать"));
+  buttons->addWidget(MakeButton(group, "Button88", "Прочитать из файла"));
+  buttons->addWidget(MakeButton(group, "Button89", "Сохранить в файл"));
+  buttons->addWidget(MakeButton(group, "Button90", "Прочитать"));
+  buttons->addWidget(MakeButton(group, "Button91", "Записать"));
   buttons->addStretch(1);
   grid->addLayout(buttons, 2, 0, 1, 2);
-  // The grids take the page's height, the room to the right stays empty.
   grid->setRowStretch(1, 1);
-  grid->setColumnStretch(2, 1);
+  // The frame takes the page's height, the room to the right stays empty.
+  page->addWidget(group, 0, 0);
+  page->setColumnStretch(1, 1);
 }
 
 }  // namespace qmx
