@@ -3,7 +3,9 @@
 // held at most (the lateness of a 10 ms timer), the main thread's CPU per poll
 // cycle, the cycle period against the floor of its two reads, and how resident
 // memory moves over 10 000 read-decode-show cycles on the real widgets.
-// Run by hand:  build/bench/qmx41-window-bench [SECONDS]   (default 60)
+// With --monitor the exchange monitor is on screen the whole time and also
+// takes the lines of the 10 000 cycles.
+// Run by hand:  build/bench/qmx41-window-bench [SECONDS] [--monitor]   (default 60)
 #include <time.h>
 #include <unistd.h>
 
@@ -14,19 +16,21 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
 
-#include "link/posix_serial_port.h"
 #include "blocks/measurement_handlers.h"
+#include "link/posix_serial_port.h"
 #include "operator/scripted_dialogs.h"
 #include "sim/bus.h"
 #include "sim/inprocess_port.h"
 #include "sim/sim_server.h"
 #include "ui/app_context.h"
 #include "ui/exchange_gate.h"
+#include "ui/exchange_monitor.h"
 #include "ui/main_window.h"
 #include "ui/startup.h"
 #include "ui/widget_controls.h"
@@ -51,7 +55,15 @@ long ResidentKib() {
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  const int seconds = argc > 1 ? std::atoi(argv[1]) : 60;
+  int seconds = 60;
+  bool monitor = false;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--monitor") == 0) {
+      monitor = true;
+    } else {
+      seconds = std::atoi(argv[i]);
+    }
+  }
 
   char work[] = "/tmp/qmx41-window-bench-XXXXXX";
   if (mkdtemp(work) == nullptr || chdir(work) != 0) return 1;
@@ -82,6 +94,7 @@ int main(int argc, char** argv) {
   auto* startup = new qmx::Startup(context, window);
   startup->FormCreate();
   window.show();
+  if (monitor) window.MonitorAction()->trigger();
 
   // The operator's measured-value page, polling.
   window.PageControl4()->setCurrentIndex(0);
@@ -119,8 +132,14 @@ int main(int argc, char** argv) {
   // Request 8 + answer 103 bytes, then 8 + 9, at 11 bits a character, each
   // read ended by the 24 ms interval; then the 1000 ms pause between cycles.
   const double floor_ms = (8 + 103 + 8 + 9) * 11.0 * 1000.0 / 19200.0 + 2 * 24.0 + 1000.0;
-  std::printf("poll at 19200 baud for %.0f s: %u cycles, exchange errors %u\n", elapsed / 1000,
-              cycles, context.measurement.counters.exchange_errors);
+  std::printf("poll at 19200 baud for %.0f s%s: %u cycles, exchange errors %u\n", elapsed / 1000,
+              monitor ? " with the exchange monitor shown" : "", cycles,
+              context.measurement.counters.exchange_errors);
+  if (monitor) {
+    window.Monitor()->Flush();
+    std::printf("  monitor lines %lld\n",
+                static_cast<long long>(window.Monitor()->LineTexts().size()));
+  }
   std::printf("  event loop held at most %lld ms (lateness of a 10 ms timer)\n",
               static_cast<long long>(worst));
   std::printf("  cycle period %.1f ms, floor %.1f ms (two reads + the 1000 ms pause)\n",
@@ -140,16 +159,24 @@ int main(int argc, char** argv) {
   qmx::Link fast_link(fast_ports, vclock);
   fast_link.settings().use_log_file = 0;
   if (!fast_link.OpenPort(1, 7, 8, 0, 1, 2000, 0).ok) return 1;
+  if (monitor) fast_link.SetExchangeObserver(window.Monitor());
   qmx::WidgetControls controls(&window);
   qmx::MeasurementState state;
   const qmx::MeasurementContext fast{fast_link, dialogs, controls, state, context.profile.records};
-  for (int i = 0; i < 200; ++i) qmx::RunMeasurementPollCycle(fast);
+  // Warmed up with the monitor full (six lines a cycle), so that what follows
+  // shows its cost at the line limit.
+  for (int i = 0; i < (monitor ? 400 : 200); ++i) qmx::RunMeasurementPollCycle(fast);
+  if (monitor) window.Monitor()->Flush();
   QApplication::processEvents();
   const long before = ResidentKib();
   const double cpu0 = ThreadCpuMs();
   for (int i = 0; i < 10000; ++i) {
     qmx::RunMeasurementPollCycle(fast);
-    if (i % 100 == 0) QApplication::processEvents();
+    if (i % 100 == 0) {
+      // The monitor's lines of the last 100 cycles, as its timer would.
+      if (monitor) window.Monitor()->Flush();
+      QApplication::processEvents();
+    }
     fast_bus.ClearJournal();
   }
   QApplication::processEvents();

@@ -36,6 +36,10 @@ const char* ExceptionMeaning(uint16_t code) {
       return "недопустимое значение данных";
     case 4:
       return "отказ устройства";
+    case 5:
+      return "запрос принят, выполняется";
+    case 6:
+      return "устройство занято";
     default:
       return "код прибора";
   }

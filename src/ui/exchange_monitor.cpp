@@ -137,7 +137,7 @@ ExchangeMonitor::ExchangeMonitor(Link& link, QWidget* parent)
 
   flush_timer_.setSingleShot(true);
   flush_timer_.setInterval(kFlushIntervalMs);
-  connect(&flush_timer_, &QTimer::timeout, this, &ExchangeMonitor::Flush);
+  connect(&flush_timer_, &QTimer::timeout, this, &ExchangeMonitor::FlushBetweenTransactions);
   // What was already copied is still shown; nothing new comes in.
   connect(pause_, &QPushButton::toggled, this, [this](bool paused) {
     if (paused) Flush();
@@ -259,6 +259,20 @@ MonitorLines::Line ExchangeMonitor::Format(const Event& event) {
       break;
   }
   return line;
+}
+
+void ExchangeMonitor::FlushBetweenTransactions() {
+  // The link lets the timer run while it waits for an answer; the lines (and
+  // the painting they cause) then wait for the end of the transaction, so
+  // that the answer is never read late because of them.  A second's worth of
+  // back-to-back transactions is shown all the same.
+  constexpr int kMostDeferrals = 10;
+  if (link_.InTransaction() && ++deferred_ < kMostDeferrals) {
+    flush_timer_.start();
+    return;
+  }
+  deferred_ = 0;
+  Flush();
 }
 
 void ExchangeMonitor::Flush() {

@@ -95,6 +95,7 @@ class ExchangeMonitor final : public QDockWidget, public ExchangeObserver {
   };
 
   void Watch(bool on);
+  void FlushBetweenTransactions();
   void Queue(Event event);
   MonitorLines::Line Format(const Event& event);
   void Copy();
@@ -108,6 +109,8 @@ class ExchangeMonitor final : public QDockWidget, public ExchangeObserver {
   std::deque<Event> pending_;
   // When the last request shown went out, for the delay of its answer.
   int64_t request_ms_ = -1;
+  // Timer runs that found a transaction on the line and waited for its end.
+  int deferred_ = 0;
 };
 
 }  // namespace qmx

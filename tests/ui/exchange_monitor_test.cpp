@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QColor>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 
@@ -135,6 +136,38 @@ TEST_F(ExchangeMonitorTest, PauseHoldsTheListAndHiddenItWatchesNothing) {
   ToggleMonitor();
   Monitor()->Flush();
   EXPECT_TRUE(Monitor()->LineTexts().isEmpty());
+}
+
+TEST_F(ExchangeMonitorTest, WriteNamesItsOperationAndTheListKeepsTheLastLines) {
+  ToggleMonitor();
+  Find<QLineEdit>("Edit7")->setText("4321");
+  dialogs_.AnswerYes();
+  bus_.ClearJournal();
+  Find<QPushButton>("Button54")->click();
+  Settle();
+  Monitor()->Flush();
+  ASSERT_EQ(meter_.Get(1264), 4321);
+  QStringList requests;
+  QString password;
+  for (const sim::JournalEntry& entry : bus_.journal()) {
+    requests.append(Hex(entry.request));
+    if (entry.Describe() == "write 1264 x1 = 4321") password = requests.back();
+  }
+  EXPECT_EQ(Column(QStringLiteral("Запрос")), requests);
+  ASSERT_FALSE(password.isEmpty());
+  EXPECT_TRUE(Monitor()->LineTexts().filter(password).value(0).endsWith(
+      QStringLiteral("Записать пароль меню передней панели. ")));
+
+  // The newest lines stay, the oldest go.
+  const QStringList before = Monitor()->LineTexts();
+  ASSERT_GT(before.size(), 10);
+  std::vector<MonitorLines::Line> batch(1990);
+  for (size_t i = 0; i < batch.size(); ++i) batch[i].text = QString::number(i);
+  Monitor()->lines()->Append(batch);
+  const QStringList lines = Monitor()->LineTexts();
+  ASSERT_EQ(lines.size(), ExchangeMonitor::kMaxLines);
+  EXPECT_EQ(lines.front(), before[before.size() - 10]);
+  EXPECT_EQ(lines.back(), "1989");
 }
 
 }  // namespace
