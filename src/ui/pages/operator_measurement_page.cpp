@@ -5,9 +5,11 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -28,10 +30,30 @@ constexpr double kMaxGrowth = 3.0;
 
 constexpr Qt::Alignment kValueAlignment = Qt::AlignRight | Qt::AlignVCenter;
 
-QLabel* Value(QWidget* parent, const char* name, const char* text = "") {
-  QLabel* label = MakeValueLabel(parent, name, text);
-  label->setAlignment(kValueAlignment);
-  return label;
+// The formats pad a number with blanks on its right, which would keep it
+// off the right edge; the label keeps its text as formatted and draws it
+// without them, so the digits of all rows end in one line.
+class ValueLabel final : public QLabel {
+ public:
+  ValueLabel(QWidget* parent, const char* name) : QLabel(parent) {
+    setObjectName(QLatin1String(name));
+    setAlignment(kValueAlignment);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QFrame::paintEvent(event);
+    QString shown = text();
+    while (shown.endsWith(QLatin1Char(' '))) shown.chop(1);
+    const int m = margin();
+    QPainter painter(this);
+    style()->drawItemText(&painter, contentsRect().adjusted(m, m, -m, -m), alignment(), palette(),
+                          isEnabled(), shown, foregroundRole());
+  }
+};
+
+QLabel* Value(QWidget* parent, const char* name) {
+  return new ValueLabel(parent, name);
 }
 
 }  // namespace
@@ -44,8 +66,12 @@ OperatorMeasurementPage::OperatorMeasurementPage(AppContext& context, QWidget* p
   column->addLayout(grid);
 
   // The flow in large type: the operator reads it from a distance.
-  flow_ = MakePanel(this, "Panel116");
-  flow_->setAlignment(kValueAlignment);
+  // A panel as the others: raised frame, its own background, a margin.
+  flow_ = new ValueLabel(this, "Panel116");
+  flow_->setFrameShape(QFrame::Panel);
+  flow_->setFrameShadow(QFrame::Raised);
+  flow_->setAutoFillBackground(true);
+  flow_->setMargin(4);
   grid->addWidget(MakeCaption(this, "Расход"), 0, 0);
   grid->addWidget(flow_, 0, 1);
   grid->addWidget(MakeValueLabel(this, "Label399", "UNIT"), 0, 2);
