@@ -19,6 +19,7 @@ namespace {
 QLabel* MakeBitCell(QWidget* page, const ModuleBitCell& cell) {
   QLabel* panel = MakePanel(page, cell.panel);
   panel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  panel->setMargin(1);
   auto* box = new QCheckBox(panel);
   box->setObjectName(QLatin1String(cell.check_box));
   panel->setIndent(box->sizeHint().width() + 4);
@@ -37,6 +38,9 @@ MeasuringModulePage::MeasuringModulePage(AppContext& /*context*/, QWidget* paren
     : QWidget(parent) {
   setObjectName(QStringLiteral("TabSheet_MeasuringModule"));
   auto* grid = new QGridLayout(this);
+  // Thirty-two cells one above the other: packed close, so that the whole
+  // tab shows on a 1280x720 screen.
+  grid->setVerticalSpacing(2);
   grid->addWidget(MakeCaption(this, "Данные из измерительного модуля"), 0, 0, 1, 4);
   AddRow(grid, 1, 0, "Расход", MakePanel(this, "Panel79"));
   grid->addWidget(MakeCaption(this, "м3/час"), 1, 2);
