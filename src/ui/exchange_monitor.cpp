@@ -154,6 +154,8 @@ ExchangeMonitor::ExchangeMonitor(Link& link, QWidget* parent)
 }
 
 ExchangeMonitor::~ExchangeMonitor() {
+  // The dock's own teardown must not call back into this half-gone object.
+  disconnect(this, &QDockWidget::visibilityChanged, this, nullptr);
   Watch(false);
 }
 
