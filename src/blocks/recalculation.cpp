@@ -20,7 +20,6 @@ constexpr char kSavedText[] = "В файл записаны настройки �
 constexpr char kErrorCaption[] = "Ошибка";
 constexpr char kFileExtension[] = ".pgm";
 constexpr int kValueColumn = 1;
-constexpr int kMaxCodeDigits = 4;
 
 std::span<uint16_t> Codes(BlockValues& v) {
   return v.recalc_program.op;
@@ -60,19 +59,6 @@ const ButtonHandler kButtons[] = {{"Button88", &Button88Click},
                                   {"Button89", &Button89Click},
                                   {"Button90", &Button90Click},
                                   {"Button91", &Button91Click}};
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') text.remove_prefix(1);
-  while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.remove_suffix(1);
-  return text;
-}
 
 // A constant the instrument can hold: a single float, so nothing beyond the
 // single range (it would arrive as an infinity).
@@ -139,14 +125,7 @@ std::optional<uint16_t> ParseRecalcCode(std::string_view text) {
   if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
     text.remove_prefix(2);
   }
-  if (text.empty() || text.size() > kMaxCodeDigits) return std::nullopt;
-  unsigned value = 0;
-  for (char c : text) {
-    const int digit = HexDigit(c);
-    if (digit < 0) return std::nullopt;
-    value = value * 16 + static_cast<unsigned>(digit);
-  }
-  return static_cast<uint16_t>(value);
+  return ParseHexWordDigits(text);
 }
 
 void ShowRecalcProgram(Controls& controls, const RecalcProgram& program) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "operator/operation_report.h"
+#include "registers/input_parsing.h"
 
 namespace qmx {
 namespace {
@@ -60,13 +61,6 @@ constexpr std::array<KeyMapping, 12> kRussianKeys = {{{U'Ф', U'A'},
                                                       {U'А', U'F'},
                                                       {U'а', U'F'}}};
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 void ClearMarks(Controls& controls, UserRegisterTable& table) {
   table.changed.fill(false);
   PaintUserRegisters(controls, table);
@@ -90,14 +84,8 @@ std::string UserRegisterText(uint16_t value) {
 }
 
 std::optional<uint16_t> ParseUserRegisterText(std::string_view text) {
-  if (text.size() > kMaxDigits) return std::nullopt;
-  unsigned value = 0;
-  for (char c : text) {
-    const int digit = HexDigit(c);
-    if (digit < 0) return std::nullopt;
-    value = value * 16 + static_cast<unsigned>(digit);
-  }
-  return static_cast<uint16_t>(value);
+  if (text.empty()) return uint16_t{0};  // an emptied cell sends 0
+  return ParseHexWordDigits(text);
 }
 
 bool StringGrid1SelectCell(int column, int row) {

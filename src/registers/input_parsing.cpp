@@ -25,12 +25,6 @@ int HexDigitValue(char c) {
   return -1;
 }
 
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 // The whole text must be the decimal float form; strtod alone would also
 // take "inf", "nan", hexadecimal floats and a trailing remainder.
 bool IsDecimalFloatText(std::string_view text) {
@@ -144,6 +138,23 @@ std::optional<uint32_t> ParseUnsignedDecimal(std::string_view text) {
   const std::optional<uint64_t> value = DecimalDigitsValue(TrimBlanks(text), 0xFFFF'FFFFu);
   if (!value) return std::nullopt;
   return static_cast<uint32_t>(*value);
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+std::optional<uint16_t> ParseHexWordDigits(std::string_view digits) {
+  if (digits.empty() || digits.size() > 4) return std::nullopt;
+  unsigned value = 0;
+  for (char c : digits) {
+    const int digit = HexDigitValue(c);
+    if (digit < 0) return std::nullopt;
+    value = value * 16 + static_cast<unsigned>(digit);
+  }
+  return static_cast<uint16_t>(value);
 }
 
 }  // namespace qmx

@@ -54,5 +54,9 @@ std::optional<double> ParseDouble(std::string_view text);
 std::optional<int32_t> ParseInteger(std::string_view text);
 std::optional<uint32_t> ParseHexLong(std::string_view text);
 std::optional<uint32_t> ParseUnsignedDecimal(std::string_view text);
+// One to four hexadecimal digits and nothing else (no blanks, no prefix).
+std::optional<uint16_t> ParseHexWordDigits(std::string_view digits);
+// The text without the blanks and control characters around it.
+std::string_view TrimBlanks(std::string_view text);
 
 }  // namespace qmx
