@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "link/exchange_status.h"
+#include "link/link.h"
 
 namespace qmx {
 namespace {
@@ -13,8 +14,6 @@ constexpr uint16_t kBaud9600 = 6;
 constexpr uint16_t kBaud19200 = 7;
 constexpr uint32_t kAddressLimit = 256;  // addresses travel in one byte
 constexpr unsigned kParityCount = 3;
-// The pause the master makes before it sends a request again.
-constexpr int64_t kRetryPauseMs = 1000;
 
 constexpr std::array<const char*, 8> kRateTexts = {"1200",  "2400",  "4800",  "9600",
                                                    "19200", "38400", "57600", "115200"};
@@ -57,11 +56,6 @@ unsigned AddressesFrom(const SearchRanges& ranges, uint32_t from) {
 
 // The status a read gets when the line stays silent: nothing, so every
 // check of the answer fails.
-uint16_t SilentStatus() {
-  return kStatusWrongLength | kStatusWrongAddress | kStatusWrongFunction | kStatusCrcError |
-         kStatusNoAnswer;
-}
-
 }  // namespace
 
 SearchRanges NormalizeSearchRanges(SearchRanges ranges) {
@@ -105,15 +99,7 @@ unsigned SearchProbeCount(const SearchRanges& ranges) {
 }
 
 int64_t SilentReadMs(const LinkSettings& settings, uint16_t baud_code, uint8_t count) {
-  const TimeoutPair& pair = settings.timeouts.For(baud_code);
-  // The master asks for two bytes more than a good answer holds; on a silent
-  // line the whole total time-out runs out.
-  const int64_t wanted = 2 * int64_t{count} + 5 + 2;
-  const int64_t attempt_ms = (int64_t{pair.multiplier} + settings.time_gap_prg) * wanted +
-                             settings.line.timeout + settings.time_gap_prg;
-  const bool repeats = (settings.retry_mask & SilentStatus()) != 0;
-  const int64_t attempts = repeats && settings.retry_limit > 1 ? settings.retry_limit : 1;
-  return attempts * attempt_ms + (attempts - 1) * kRetryPauseMs;
+  return ReadWaitLimitMs(settings, baud_code, count);
 }
 
 int64_t SilentProbeMs(const LinkSettings& settings, uint16_t baud_code,

@@ -2,19 +2,28 @@
 
 namespace qmx {
 
-int64_t ReadWaitLimitMs(const LinkSettings& settings, unsigned count) {
-  // The same figures the master sets for each attempt and waits between them.
-  constexpr int64_t kUnlimitedReadTotalMs = 2000;
-  constexpr int64_t kRetryPauseMs = 1000;
-  const TimeoutPair& pair = settings.timeouts.For(settings.line.baud_code);
-  const int64_t gap = settings.time_gap_prg;
-  // The read asks for the whole answer and two bytes more.
-  const int64_t wanted = 2 * int64_t{count} + 7;
-  const int64_t multiplier = pair.multiplier + gap;
-  const int64_t constant = settings.line.timeout + gap;
-  const int64_t attempt_ms =
-      multiplier == 0 && constant == 0 ? kUnlimitedReadTotalMs : multiplier * wanted + constant;
-  const int64_t attempts = settings.retry_limit == 0 ? 1 : settings.retry_limit;
+ReadTimeouts AttemptReadTimeouts(const LinkSettings& settings, uint16_t baud_code, bool* limited) {
+  const TimeoutPair& pair = settings.timeouts.For(baud_code);
+  ReadTimeouts timeouts;
+  timeouts.interval_ms = uint32_t{pair.interval} + settings.time_gap_prg;
+  timeouts.multiplier_ms = uint32_t{pair.multiplier} + settings.time_gap_prg;
+  timeouts.constant_ms = uint32_t{settings.line.timeout} + settings.time_gap_prg;
+  const bool unlimited = timeouts.multiplier_ms == 0 && timeouts.constant_ms == 0;
+  if (unlimited) timeouts.constant_ms = kDefaultReadTotalMs;
+  if (limited != nullptr) *limited = unlimited;
+  return timeouts;
+}
+
+int64_t ReadWaitLimitMs(const LinkSettings& settings, uint16_t baud_code, unsigned count) {
+  const ReadTimeouts timeouts = AttemptReadTimeouts(settings, baud_code);
+  // The master asks for two bytes more than a good answer holds; on a silent
+  // line the whole total time-out runs out.
+  const int64_t wanted = 2 * int64_t{count} + 5 + 2;
+  const int64_t attempt_ms = int64_t{timeouts.multiplier_ms} * wanted + timeouts.constant_ms;
+  constexpr uint16_t kSilentStatus = kStatusWrongLength | kStatusWrongAddress |
+                                     kStatusWrongFunction | kStatusCrcError | kStatusNoAnswer;
+  const bool repeats = (settings.retry_mask & kSilentStatus) != 0;
+  const int64_t attempts = repeats && settings.retry_limit > 1 ? settings.retry_limit : 1;
   return attempts * attempt_ms + (attempts - 1) * kRetryPauseMs;
 }
 

@@ -22,12 +22,29 @@ uint32_t BaudRateOfCode(uint16_t baud_code);
 // Read interval and multiplier the open sets for codes 0..10 (-1 otherwise).
 int OpenTimeoutOfCode(uint16_t baud_code);
 
-// The longest a read of `count` registers can keep the program waiting with
-// `settings`: every attempt the retry limit allows runs to its read total
-// time-out (the per-byte multiplier over the whole answer plus the constant,
-// each with the program's extra gap; 2000 ms where they set no limit), with
-// the 1000 ms recovery pause between attempts.  Milliseconds.
-int64_t ReadWaitLimitMs(const LinkSettings& settings, unsigned count);
+// An instrument that fails to answer gets this long to recover before the
+// request is sent again.
+inline constexpr int64_t kRetryPauseMs = 1000;
+// The default total time of a read ("TimeOut"); it also limits a read whose
+// configured time-outs set no limit at all.
+inline constexpr uint32_t kDefaultReadTotalMs = 2000;
+
+// Read time-outs of one attempt: the pair configured for the baud code plus
+// the program's extra gap, and the total constant plus the same gap.
+// "TimeOut" = 0 with a zero multiplier would leave the read without a total
+// limit (and, with the interval at 0 as well, even an answering instrument
+// would keep the program waiting, since a read asks for two bytes more than
+// the answer): such a read is limited by the default total, and `limited`
+// says so.
+ReadTimeouts AttemptReadTimeouts(const LinkSettings& settings, uint16_t baud_code,
+                                 bool* limited = nullptr);
+
+// The longest a read of `count` registers at `baud_code` can keep the
+// program waiting on a silent line: every attempt the retry settings allow
+// runs to its total time-out (the per-byte multiplier over the whole answer
+// plus the constant, as AttemptReadTimeouts gives them), with the recovery
+// pause between attempts.  Milliseconds.
+int64_t ReadWaitLimitMs(const LinkSettings& settings, uint16_t baud_code, unsigned count);
 
 struct OpenResult {
   bool ok = false;

@@ -19,18 +19,11 @@ constexpr uint8_t kExceptionBit = 0x80;
 // missing answer fail exactly the checks it should.
 constexpr size_t kFrameBufferSize = 256;
 
-// An instrument that fails to answer gets this long to recover before the
-// request is sent again.
-constexpr int64_t kRetryPauseMs = 1000;
-
 // Address 255 talks to whatever is on the line without judging its answer;
 // address 0 accepts an answer from any address.
 constexpr uint16_t kUncheckedAddress = 255;
 constexpr uint16_t kAnyAddress = 0;
 
-// The default total time of a read ("TimeOut"); it also limits a read whose
-// configured time-outs set no limit at all.
-constexpr uint32_t kDefaultReadTotalMs = 2000;
 constexpr std::string_view kReadLimitNote =
     "Настройки TimeOut и RTTM не ограничивают ожидание ответа: ждём не дольше 2000 мс";
 
@@ -70,24 +63,12 @@ size_t Receive(SerialPort* port, uint8_t* answer, size_t size, const EventPump* 
   return port != nullptr ? port->Read(answer, size, pump) : 0;
 }
 
-// Read time-outs of one attempt: the pair configured for the baud code plus
-// the program's extra gap, and the total constant plus the same gap.
-//
-// "TimeOut" = 0 with a zero multiplier would leave the read without a total
-// limit: a silent instrument (and, with the interval at 0 as well, even an
-// answering one, since the read asks for two bytes more than the answer)
-// would keep the program waiting for ever.  Such a read is limited by the
-// default total instead, and the exchange log notes it.
+// Read time-outs of one attempt; a read the settings would leave without a
+// total limit is noted in the exchange log.
 void SetAttemptTimeouts(SerialPort* port, const LinkSettings& settings, ExchangeLog& log) {
-  const TimeoutPair& pair = settings.timeouts.For(settings.line.baud_code);
-  ReadTimeouts timeouts;
-  timeouts.interval_ms = uint32_t{pair.interval} + settings.time_gap_prg;
-  timeouts.multiplier_ms = uint32_t{pair.multiplier} + settings.time_gap_prg;
-  timeouts.constant_ms = uint32_t{settings.line.timeout} + settings.time_gap_prg;
-  if (timeouts.multiplier_ms == 0 && timeouts.constant_ms == 0) {
-    timeouts.constant_ms = kDefaultReadTotalMs;
-    log.Note(kReadLimitNote);
-  }
+  bool limited = false;
+  const ReadTimeouts timeouts = AttemptReadTimeouts(settings, settings.line.baud_code, &limited);
+  if (limited) log.Note(kReadLimitNote);
   if (port != nullptr) port->SetTimeouts(timeouts);
 }
 

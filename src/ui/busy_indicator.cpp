@@ -18,7 +18,8 @@ constexpr int kRefreshMs = 250;
 }  // namespace
 
 std::string BusyText(const LinkSettings& settings, size_t queued) {
-  const int64_t limit_s = (ReadWaitLimitMs(settings, kMaxReadCount) + 999) / 1000;
+  const int64_t limit_s =
+      (ReadWaitLimitMs(settings, settings.line.baud_code, kMaxReadCount) + 999) / 1000;
   std::string text = "Обмен с прибором: " + PortName(settings.line.port_number) + ", адрес " +
                      std::to_string(settings.line.network_address) + ", ожидание до " +
                      std::to_string(limit_s) + " с";

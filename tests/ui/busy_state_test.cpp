@@ -73,7 +73,8 @@ TEST_F(BusyStateTest, APollCycleAloneShowsNoBusyState) {
 
 TEST_F(BusyStateTest, TheLimitShownCoversASilentRead) {
   Silence();
-  const int64_t limit = ReadWaitLimitMs(context_.link.settings(), kMaxReadCount);
+  const int64_t limit = ReadWaitLimitMs(context_.link.settings(),
+                                        context_.link.settings().line.baud_code, kMaxReadCount);
   const int64_t start = clock_.NowMs();
   uint16_t values[kMaxReadCount];
   context_.link.ReadHoldingRegisters(256, kMaxReadCount, values, nullptr);
