@@ -285,28 +285,23 @@ ExchangeResult Send(BlockContext& ctx, uint16_t start, std::span<const uint16_t>
   return result;
 }
 
-ExchangeResult WriteLockRegisters(BlockContext& ctx, const LockWrite& how, uint16_t value,
-                                  StatusRule rule) {
+ExchangeResult WriteLockRegisters(BlockContext& ctx, const LockWrite& how, uint16_t value) {
   if (how.pauses) Pause(ctx, kLockPauseBeforeMs);
   const uint16_t words[2] = {value, value};
   const ExchangeResult result = Send(ctx, kLockRegister, words, how.description);
-  if (how.pauses && !ExchangeFailed(result, rule)) Pause(ctx, kLockPauseAfterMs);
+  if (how.pauses && !ExchangeFailed(result)) Pause(ctx, kLockPauseAfterMs);
   return result;
 }
 
-// The state word is stored when it came, even after a repetition, but the
-// status goes back unchanged: whatever rule the handler's own writes follow,
-// only a clean answer lets a guarded write go on.
 ExchangeResult ReadStateWord(BlockContext& ctx) {
   Pause(ctx, kReadPauseMs);
   uint16_t word = 0;
   ExchangeResult result;
   result.status = ctx.link.ReadHoldingRegisters(kStateWordRegister, 1, &word, &result.exception);
-  // The word counts even when it took a repetition to get it.
-  if ((result.status & ~kStatusRepeated) == 0 && result.exception == 0) {
+  if (!ExchangeFailed(result)) {
     ctx.values.state_word = word;
+    Pause(ctx, kReadPauseMs);
   }
-  if (!ExchangeFailed(result, StatusRule::kAnyBitFails)) Pause(ctx, kReadPauseMs);
   return result;
 }
 
@@ -314,30 +309,34 @@ ExchangeResult ReadStateWord(BlockContext& ctx) {
 // arrived), a guarded write that stops early closes the lock again.  Quiet:
 // the operator has already been told why the write stopped.
 void CloseLockAfterFailure(BlockContext& ctx, const GuardedWrite& write) {
-  if (write.lock_after) WriteLockRegisters(ctx, kLockWrite, 0, write.rule);
+  if (write.lock != LockPolicy::kNever) WriteLockRegisters(ctx, kLockWrite, 0);
 }
 
 BlockOutcome ReportFailure(BlockContext& ctx, const ExchangeResult& result) {
-  // Says nothing for a success that took a repetition: the handler stops
-  // all the same.
   OperationReport(ctx.dialogs, result.status, result.exception);
   return BlockOutcome::kFailed;
 }
 
 }  // namespace
 
-bool ExchangeFailed(const ExchangeResult& result, StatusRule rule) {
-  const uint16_t status =
-      rule == StatusRule::kRepetitionIsSuccess ? result.status & ~kStatusRepeated : result.status;
-  return status != 0 || result.exception != 0;
+bool ExchangeFailed(const ExchangeResult& result) {
+  return (result.status & ~kStatusRepeated) != 0 || result.exception != 0;
+}
+
+bool OutcomeUnknown(const ExchangeResult& result) {
+  // Silence or a broken answer; an exception answer says the request was
+  // refused, a line the port could not use says it never went out.
+  constexpr uint16_t kLost = kStatusWrongLength | kStatusWrongAddress | kStatusWrongFunction |
+                             kStatusCrcError | kStatusNoAnswer | kStatusLineError;
+  return ExchangeFailed(result) && (result.status & kStatusException) == 0 &&
+         result.exception == 0 && (result.status & kLost) != 0;
 }
 
 namespace {
 
 // The answers of an operation's read transactions, by register, into
 // `image`; nothing is stored.
-ExchangeResult ReadImage(BlockContext& ctx, const BlockOperation& operation, StatusRule rule,
-                         RegisterImage& image) {
+ExchangeResult ReadImage(BlockContext& ctx, const BlockOperation& operation, RegisterImage& image) {
   std::vector<uint16_t> words;
   ExchangeResult repeated;
   for (const Transaction& t : operation.transactions) {
@@ -346,7 +345,7 @@ ExchangeResult ReadImage(BlockContext& ctx, const BlockOperation& operation, Sta
     ExchangeResult result;
     result.status =
         ctx.link.ReadHoldingRegisters(t.start, t.count, words.data(), &result.exception);
-    if (ExchangeFailed(result, rule)) return result;
+    if (ExchangeFailed(result)) return result;
     repeated.status |= result.status & kStatusRepeated;
     for (unsigned i = 0; i < t.count; ++i) image[static_cast<uint16_t>(t.start + i)] = words[i];
     Pause(ctx, t.pause_after_ms);
@@ -356,29 +355,30 @@ ExchangeResult ReadImage(BlockContext& ctx, const BlockOperation& operation, Sta
 
 }  // namespace
 
-ExchangeResult ReadBlock(BlockContext& ctx, const BlockOperation& operation, StatusRule rule) {
+ExchangeResult ReadBlock(BlockContext& ctx, const BlockOperation& operation) {
   RegisterImage image;
-  const ExchangeResult result = ReadImage(ctx, operation, rule, image);
-  if (ExchangeFailed(result, rule)) return result;
+  const ExchangeResult result = ReadImage(ctx, operation, image);
+  if (ExchangeFailed(result)) return result;
   for (const Block* block : operation.blocks) Store(ctx.values, *block, image);
   return result;
 }
 
-ExchangeResult WriteBlock(BlockContext& ctx, const BlockOperation& operation, StatusRule rule,
-                          bool examine) {
+ExchangeResult WriteBlock(BlockContext& ctx, const BlockOperation& operation, bool examine) {
   RegisterImage image;
   if (operation.stage != nullptr) operation.stage(ctx.values);
   for (const Block* block : operation.blocks) Encode(ctx.values, *block, image);
   std::vector<uint16_t> words;
+  ExchangeResult repeated;
   for (const Transaction& t : operation.transactions) {
     Pause(ctx, t.pause_before_ms);
     words.resize(t.count);
     for (unsigned i = 0; i < t.count; ++i) words[i] = At(image, t.start + i);
     const ExchangeResult result = Send(ctx, t.start, words, t.description);
-    if (examine && ExchangeFailed(result, rule)) return result;
+    if (examine && ExchangeFailed(result)) return result;
+    repeated.status |= result.status & kStatusRepeated;
     Pause(ctx, t.pause_after_ms);
   }
-  return {};
+  return examine ? repeated : ExchangeResult{};
 }
 
 void FillBlock(Controls& controls, BlockValues& values, const Block& block) {
@@ -433,18 +433,15 @@ BlockOutcome RunRead(BlockContext& ctx, const ReadProcedure& procedure) {
   // one block to go with another (the units with the cut-off) must not keep
   // half of what it read.
   std::vector<RegisterImage> images(procedure.reads.size());
-  ExchangeResult repeated;
   for (size_t i = 0; i < procedure.reads.size(); ++i) {
-    const ExchangeResult result = ReadImage(ctx, *procedure.reads[i], procedure.rule, images[i]);
-    if (ExchangeFailed(result, procedure.rule)) return ReportFailure(ctx, result);
-    repeated.status |= result.status;
+    const ExchangeResult result = ReadImage(ctx, *procedure.reads[i], images[i]);
+    if (ExchangeFailed(result)) return ReportFailure(ctx, result);
   }
   for (size_t i = 0; i < procedure.reads.size(); ++i) {
     for (const Block* block : procedure.reads[i]->blocks) Store(ctx.values, *block, images[i]);
   }
   for (const Block* block : procedure.fills) FillBlock(ctx.controls, ctx.values, *block);
   if (procedure.after_fill != nullptr) procedure.after_fill(ctx);
-  if (procedure.report_repetition && repeated.status != 0) return ReportFailure(ctx, repeated);
   if (!procedure.success.empty()) ctx.dialogs.Result(procedure.success);
   return BlockOutcome::kDone;
 }
@@ -465,7 +462,7 @@ BlockOutcome RunGuardedWrite(BlockContext& ctx, const GuardedWrite& write) {
 
   if (write.read_state_word) {
     const ExchangeResult result = ReadStateWord(ctx);
-    if (ExchangeFailed(result, StatusRule::kAnyBitFails)) return ReportFailure(ctx, result);
+    if (ExchangeFailed(result)) return ReportFailure(ctx, result);
     // The program does not refuse the write itself: whatever the instrument
     // answers is reported like any other answer.
     if ((ctx.values.state_word & kProtectionBit) != 0 &&
@@ -499,8 +496,8 @@ BlockOutcome RunGuardedWrite(BlockContext& ctx, const GuardedWrite& write) {
     if (outcome != BlockOutcome::kDone) return end(outcome);
   }
 
-  const ExchangeResult unlock = WriteLockRegisters(ctx, write.unlock, 1, write.rule);
-  if (ExchangeFailed(unlock, write.rule)) {
+  const ExchangeResult unlock = WriteLockRegisters(ctx, write.unlock, 1);
+  if (ExchangeFailed(unlock)) {
     const BlockOutcome outcome = fail(unlock);
     CloseLockAfterFailure(ctx, write);
     return outcome;
@@ -512,8 +509,12 @@ BlockOutcome RunGuardedWrite(BlockContext& ctx, const GuardedWrite& write) {
     }
   }
   for (const BlockOperation* operation : write.writes) {
-    const ExchangeResult result = WriteBlock(ctx, *operation, write.rule, write.examine_writes);
-    if (ExchangeFailed(result, write.rule)) {
+    const ExchangeResult result = WriteBlock(ctx, *operation, write.examine_writes);
+    if (ExchangeFailed(result)) {
+      if (write.write_unanswered != nullptr && OutcomeUnknown(result) &&
+          write.write_unanswered(ctx, *operation)) {
+        continue;
+      }
       const BlockOutcome outcome = fail(result);
       CloseLockAfterFailure(ctx, write);
       return outcome;
@@ -525,13 +526,18 @@ BlockOutcome RunGuardedWrite(BlockContext& ctx, const GuardedWrite& write) {
       return end(outcome);
     }
   }
-  if (write.lock_after) {
-    const ExchangeResult lock = WriteLockRegisters(ctx, kLockWrite, 0, write.rule);
-    // Otherwise not examined: the block is written whatever the lock answers.
-    if (write.examine_lock && ExchangeFailed(lock, write.rule)) return fail(lock);
+  bool lock_open = false;
+  if (write.lock == LockPolicy::kAfterWrite) {
+    lock_open = ExchangeFailed(WriteLockRegisters(ctx, kLockWrite, 0));
   }
   end(BlockOutcome::kDone);
+  // The block is written whatever the lock answers; the operator learns of
+  // both.
   if (!write.success.empty()) ctx.dialogs.Result(write.success);
+  if (lock_open) {
+    ctx.dialogs.ShowBox(kLockNotRestoredText, kCaptionWarning, BoxButtons::kOk,
+                        BoxIcon::kExclamation);
+  }
   if (write.after_success != nullptr) write.after_success(ctx);
   return BlockOutcome::kDone;
 }

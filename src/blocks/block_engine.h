@@ -24,7 +24,9 @@
 // closes the lock with one quiet lock write (its outcome is neither examined
 // nor shown), so that a failed write does not leave the instrument writable
 // by any master on the bus.  Handlers that never lock (the restart, whose
-// instrument comes back locked) do not.
+// instrument comes back locked) do not.  The lock after a write that went
+// through is examined: when it got no good answer, the success text is
+// followed by a warning that the instrument still accepts writes.
 #pragma once
 
 #include <cstdint>
@@ -209,16 +211,21 @@ struct BlockOperation {
   void (*stage)(BlockValues&) = nullptr;
 };
 
-// How a status is judged.  Most operations count a success that needed a
-// repetition (0x8000 alone) as a failure; the one-register commands do not.
-enum class StatusRule { kAnyBitFails, kRepetitionIsSuccess };
-
 struct ExchangeResult {
   uint16_t status = 0;
   uint16_t exception = 0;
 };
 
-bool ExchangeFailed(const ExchangeResult& result, StatusRule rule);
+// A transaction failed when any bit but the repetition's is set, or an
+// exception came back.  A status of 0x8000 alone means the answer arrived
+// intact on a later attempt: the instrument executed the request, and the
+// handler goes on as after any success (the exchange counters and the
+// monitor still show the repetition).
+bool ExchangeFailed(const ExchangeResult& result);
+// A failure after which nobody knows whether the instrument executed the
+// request: no answer, or only broken ones, on every attempt (an exception
+// answer or a request the port never sent are known not to have arrived).
+bool OutcomeUnknown(const ExchangeResult& result);
 
 // --- handlers -----------------------------------------------------------------------
 
@@ -233,13 +240,8 @@ struct ReadProcedure {
   std::span<const BlockOperation* const> reads = {};  // in order; stops at the first failure
   std::span<const Block* const> fills = {};           // after all reads succeeded
   std::string_view success = {};                      // "" = no box
-  StatusRule rule = StatusRule::kAnyBitFails;
   // Shows what the rows cannot (texts of their own form), before the box.
   void (*after_fill)(BlockContext&) = nullptr;
-  // With kRepetitionIsSuccess: a read that needed a repetition is stored and
-  // shown, but then goes to OperationReport (which says nothing for a
-  // repetition alone) instead of the success box, and ends kFailed.
-  bool report_repetition = false;
 };
 
 enum class CollectPoint { kFirst, kAfterProtectionQuestion, kAfterUnlock };
@@ -253,6 +255,17 @@ inline constexpr LockWrite kUnlockWrite{"Запись разблокировки
 inline constexpr LockWrite kLockWrite{"Запись USERLOCK.", true};
 inline constexpr char kProtectionQuestion[] = "В приборе включена защита от записи.";
 inline constexpr char kConfigurationQuestion[] = "Данные конфигурации будут переписаны?.";
+// After a write that went through, when the closing lock got no good answer.
+inline constexpr char kLockNotRestoredText[] =
+    "Не удалось восстановить защиту от записи: прибор по-прежнему принимает запись "
+    "параметров. Повторите запись или выключите и включите прибор.";
+
+// When the write lock is closed again.
+enum class LockPolicy {
+  kAfterWrite,        // after the block writes, and quietly after any failure
+  kOnlyAfterFailure,  // left open on success (the module link), closed after a failure
+  kNever,             // the instrument comes back locked (the restart)
+};
 
 struct GuardedWrite {
   std::string_view confirmation = {};
@@ -267,12 +280,9 @@ struct GuardedWrite {
   // unlock, so that nothing is collected at the start).
   bool confirm_first = false;
   LockWrite unlock = kUnlockWrite;
-  bool lock_after = true;
+  LockPolicy lock = LockPolicy::kAfterWrite;
   // False: the answers of the block writes are not looked at (the restart).
   bool examine_writes = true;
-  // The unlock, the block writes and the lock; the state word's read always
-  // counts a repetition as a failure.
-  StatusRule rule = StatusRule::kAnyBitFails;
   // Shown from the confirmation to the end: the panel's name and its text.
   std::string_view busy_panel = {};
   std::string_view busy_text = {};
@@ -284,12 +294,13 @@ struct GuardedWrite {
   // After the confirmation, before the unlock.  kFailed with `failed` set:
   // the engine reports that exchange.
   BlockOutcome (*before_unlock)(BlockContext&, ExchangeResult& failed) = nullptr;
+  // After a block write whose outcome is unknown (OutcomeUnknown): true when
+  // the hook found that the instrument took it after all (the write then
+  // goes on as a success); false reports the failure.
+  bool (*write_unanswered)(BlockContext&, const BlockOperation& operation) = nullptr;
   // After the block writes, before the lock (which it may move to other
   // line parameters).  A kFailed has been reported by the hook.
   BlockOutcome (*after_writes)(BlockContext&) = nullptr;
-  // True: a lock that fails is reported and there is no success box (the
-  // lock goes out over line parameters the instrument has just switched to).
-  bool examine_lock = false;
   // After the success box.
   void (*after_success)(BlockContext&) = nullptr;
 };
@@ -298,11 +309,10 @@ BlockOutcome RunRead(BlockContext& ctx, const ReadProcedure& procedure);
 BlockOutcome RunGuardedWrite(BlockContext& ctx, const GuardedWrite& write);
 
 // The steps, for handlers with a rule no declaration expresses.  A read
-// that succeeded under kRepetitionIsSuccess returns 0x8000 alone when some
-// transaction needed a repetition.
-ExchangeResult ReadBlock(BlockContext& ctx, const BlockOperation& operation, StatusRule rule);
-ExchangeResult WriteBlock(BlockContext& ctx, const BlockOperation& operation, StatusRule rule,
-                          bool examine = true);
+// that succeeded returns 0x8000 alone when some transaction needed a
+// repetition.
+ExchangeResult ReadBlock(BlockContext& ctx, const BlockOperation& operation);
+ExchangeResult WriteBlock(BlockContext& ctx, const BlockOperation& operation, bool examine = true);
 void FillBlock(Controls& controls, BlockValues& values, const Block& block);
 // False after the two input-error boxes of the first row that did not convert.
 bool CollectBlocks(BlockContext& ctx, std::span<const BlockOperation* const> operations);

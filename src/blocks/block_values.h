@@ -45,7 +45,10 @@ struct ExchangeState {
   // 1032-1034 as the last exchange write sent them: the port follows these,
   // not what the lists show by the time the answer is in.
   std::array<uint16_t, 3> sent{};
-  uint16_t init_flag = 0;                    // 1048 as last read
+  uint16_t init_flag = 0;  // 1048 as last read
+  // The last exchange write got no intact answer, yet the instrument was
+  // found answering at the settings it sent.
+  bool found_after_lost_answer = false;
   std::array<uint16_t, 3> identity_check{};  // 1152-1154 as last read
   // "Записать все на закладке" asks before writing settings the program has
   // never read, and before writing a configuration never read from the
@@ -81,29 +84,29 @@ struct CodeIntegrityValues {
 // are kept as the instrument's two words, low word first; A1_0 is one value
 // that the instrument hands out both at 1925-1926 and at 1948-1949.
 struct ExternalSensorValues {
-  float pressure = 0.0F;                // 525-526, in the unit of 1930
+  float pressure = 0.0F;  // 525-526, in the unit of 1930
   uint16_t kept_527 = 0;
-  uint16_t pressure_state = 0;          // 528
-  float temperature = 0.0F;             // 529-530, degrees Celsius
-  uint16_t temperature_state = 0;       // 531
-  uint32_t adc_a1 = 0;                  // 512-513, upper word first
-  uint32_t adc_a2 = 0;                  // 514-515
-  uint32_t adc_a2_second = 0;           // 516-517
-  uint16_t adc_error = 0;               // 518, ADC_ERR
-  float voltage = 0.0F;                 // 519-520, V
+  uint16_t pressure_state = 0;     // 528
+  float temperature = 0.0F;        // 529-530, degrees Celsius
+  uint16_t temperature_state = 0;  // 531
+  uint32_t adc_a1 = 0;             // 512-513, upper word first
+  uint32_t adc_a2 = 0;             // 514-515
+  uint32_t adc_a2_second = 0;      // 516-517
+  uint16_t adc_error = 0;          // 518, ADC_ERR
+  float voltage = 0.0F;            // 519-520, V
   uint16_t kept_521 = 0;
-  float resistance = 0.0F;              // 522-523, ohm
+  float resistance = 0.0F;  // 522-523, ohm
   uint16_t kept_524 = 0;
-  uint16_t pressure_unit = 0;           // 1930: 0 Pa, 1 kPa, 2 MPa
-  std::array<float, 8> ranges{};        // 1931-1946, eight floats in register order
-  uint16_t measuring = 0;               // 1947: 1 = on
-  std::array<uint16_t, 2> a1_max{};     // 1921-1922
-  float a1_umax = 0.0F;                 // 1923-1924, V
-  std::array<uint16_t, 2> a1_zero{};    // 1925-1926 (1948-1949)
-  std::array<uint16_t, 2> a2_min{};     // 1984-1985
-  float r_min = 0.0F;                   // 1986-1987, ohm
-  std::array<uint16_t, 2> a2_max{};     // 1988-1989
-  float r_max = 0.0F;                   // 1990-1991, ohm
+  uint16_t pressure_unit = 0;         // 1930: 0 Pa, 1 kPa, 2 MPa
+  std::array<float, 8> ranges{};      // 1931-1946, eight floats in register order
+  uint16_t measuring = 0;             // 1947: 1 = on
+  std::array<uint16_t, 2> a1_max{};   // 1921-1922
+  float a1_umax = 0.0F;               // 1923-1924, V
+  std::array<uint16_t, 2> a1_zero{};  // 1925-1926 (1948-1949)
+  std::array<uint16_t, 2> a2_min{};   // 1984-1985
+  float r_min = 0.0F;                 // 1986-1987, ohm
+  std::array<uint16_t, 2> a2_max{};   // 1988-1989
+  float r_max = 0.0F;                 // 1990-1991, ohm
   // The status of the sensor's last read transaction ("Состояние обмена").
   uint16_t last_status = 0;
 };
@@ -126,14 +129,14 @@ struct BlockValues {
 
   CutOffValues cut_off;
   ModuleParameterValues module_parameters;
-  uint16_t forced_frequency = 0;  // 1816, Hz
-  uint16_t pulse_reserved = 0;    // 1826: kept from the last read, always sent as 0
-  double volume_to_send = 0.0;    // 768-771, m3 still to go out as pulses
+  uint16_t forced_frequency = 0;       // 1816, Hz
+  uint16_t pulse_reserved = 0;         // 1826: kept from the last read, always sent as 0
+  double volume_to_send = 0.0;         // 768-771, m3 still to go out as pulses
   CodeIntegrityValues code_integrity;  // 1150-1151
   // 1962 "Запоминаемые" and 1963 "Незапоминаемые": the discrete flags.
   std::array<uint16_t, 2> discrete_flags{};
-  ClockValues clock;              // 1056-1061
-  uint16_t menu_password = 0;     // 1264, 0-9999
+  ClockValues clock;           // 1056-1061
+  uint16_t menu_password = 0;  // 1264, 0-9999
   ExternalSensorValues external_sensor;
   // 1994-2057: the instrument's recalculation to standard conditions, as
   // last read, loaded from a file or taken from its page.

@@ -217,10 +217,7 @@ const BlockOperation* const kPasswordWrites[] = {&kPasswordWrite};
 // The reads of the clock and the password count a success after a
 // repetition as a success.
 BlockOutcome ReadClock(BlockContext& ctx) {
-  return RunRead(ctx, {.reads = kClockReads,
-                       .success = kClockReadText,
-                       .rule = StatusRule::kRepetitionIsSuccess,
-                       .after_fill = &ShowClock});
+  return RunRead(ctx, {.reads = kClockReads, .success = kClockReadText, .after_fill = &ShowClock});
 }
 
 BlockOutcome WriteClockFromLists(BlockContext& ctx) {
@@ -231,10 +228,11 @@ BlockOutcome WriteClockFromLists(BlockContext& ctx) {
 }
 
 BlockOutcome ReadPassword(BlockContext& ctx) {
-  return RunRead(ctx, {.reads = kPasswordReads,
-                       .fills = kPasswordBlocks,
-                       .success = kPasswordReadText,
-                       .rule = StatusRule::kRepetitionIsSuccess});
+  return RunRead(ctx, {
+                          .reads = kPasswordReads,
+                          .fills = kPasswordBlocks,
+                          .success = kPasswordReadText,
+                      });
 }
 
 BlockOutcome WritePassword(BlockContext& ctx) {

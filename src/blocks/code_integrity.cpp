@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <string>
 
-#include "operator/operation_report.h"
-
 namespace qmx {
 namespace {
 
@@ -15,7 +13,6 @@ constexpr char kRewriteQuestion[] =
     "сравнения.";
 constexpr char kRewrittenText[] =
     "Контрольная сумма прочитанная из прибора записана в него как значение для сравнения.";
-constexpr int kRepeatedWritePauseMs = 300;
 
 CodeIntegrityValues& Integrity(BlockValues& v) {
   return v.code_integrity;
@@ -46,6 +43,7 @@ const Transaction kWriteT[] = {
 const BlockOperation kRead{kReadT, kBlocks};
 const BlockOperation kWrite{kWriteT, kNewReferenceBlocks};
 const BlockOperation* const kReads[] = {&kRead};
+const BlockOperation* const kWrites[] = {&kWrite};
 
 const ButtonHandler kButtons[] = {{"Button43", &Button43Click}, {"Button44", &Button44Click}};
 const ControlInfo kControls[] = {{"Panel39", ControlKind::kLabel},
@@ -65,26 +63,10 @@ void ShowChecksums(BlockContext& ctx) {
 // The rewrite reads both values after the question and before the unlock,
 // so that what goes to the reference is the checksum of this moment.
 BlockOutcome ReadBeforeRewrite(BlockContext& ctx, ExchangeResult& failed) {
-  failed = ReadBlock(ctx, kRead, StatusRule::kAnyBitFails);
-  if (ExchangeFailed(failed, StatusRule::kAnyBitFails)) return BlockOutcome::kFailed;
+  failed = ReadBlock(ctx, kRead);
+  if (ExchangeFailed(failed)) return BlockOutcome::kFailed;
   ShowChecksums(ctx);
   return BlockOutcome::kDone;
-}
-
-// The reference write is made here rather than as a block write of the
-// guarded write because of its one outcome no declaration has: when it went
-// through only after a repetition, the operator gets the report, the
-// instrument 300 ms, and the lock is closed without a success box.  Any
-// other failure is reported; the engine then closes the lock quietly, as
-// after every failed write, so the instrument is never left writable.
-BlockOutcome WriteReference(BlockContext& ctx) {
-  const ExchangeResult result = WriteBlock(ctx, kWrite, StatusRule::kAnyBitFails);
-  if (!ExchangeFailed(result, StatusRule::kAnyBitFails)) return BlockOutcome::kDone;
-  OperationReport(ctx.dialogs, result.status, result.exception);
-  if (!ExchangeFailed(result, StatusRule::kRepetitionIsSuccess)) {
-    ctx.link.WaitMs(kRepeatedWritePauseMs);
-  }
-  return BlockOutcome::kFailed;
 }
 
 }  // namespace
@@ -96,9 +78,9 @@ BlockOutcome Button43Click(BlockContext& ctx) {
 BlockOutcome Button44Click(BlockContext& ctx) {
   return RunGuardedWrite(ctx, {.confirmation = kRewriteQuestion,
                                .success = kRewrittenText,
+                               .writes = kWrites,
                                .read_state_word = false,
-                               .before_unlock = &ReadBeforeRewrite,
-                               .after_writes = &WriteReference});
+                               .before_unlock = &ReadBeforeRewrite});
 }
 
 std::span<const Block* const> CodeIntegrityBlocks() {

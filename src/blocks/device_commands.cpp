@@ -40,7 +40,7 @@ const GuardedWrite kRestartCommand{
     .confirmation = "Работа программы прибора будет перезапущена?.",
     .writes = kRestartWrites,
     .read_state_word = false,
-    .lock_after = false,
+    .lock = LockPolicy::kNever,
     .examine_writes = false,
 };
 
@@ -49,14 +49,12 @@ const GuardedWrite kTotaliserResetCommand{
     .writes = kTotaliserResetWrites,
     .read_state_word = false,
     .unlock = {" разблокируем запись ", false},
-    .rule = StatusRule::kRepetitionIsSuccess,
 };
 
 const GuardedWrite kOperatingTimeResetCommand{
     .confirmation = "Время наработки будет сброшено.",
     .writes = kOperatingTimeResetWrites,
     .unlock = {"USERLOCK = 1 CLBLOC =1  разблокируем запись ", false},
-    .rule = StatusRule::kRepetitionIsSuccess,
 };
 
 const Block* const kBlocks[] = {&kRestartBlock, &kTotaliserResetBlock, &kOperatingTimeResetBlock};

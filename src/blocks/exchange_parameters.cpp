@@ -14,6 +14,7 @@ namespace {
 constexpr uint16_t kFirstYear = 2017;
 constexpr uint16_t kInitMode = 1;
 constexpr uint16_t kMaxReplyDelay = 255;
+constexpr int kReadPauseMs = 100;
 constexpr std::array<uint16_t, 3> kExpectedIdentity = {1, 6, 0};
 
 const std::vector<std::string> kAddressItems = NumberListItems(0, 247, true);
@@ -344,9 +345,9 @@ bool InInitMode(const BlockValues& values) {
 // out now, while the instrument is still locked and unchanged, instead of
 // after it has switched (when no lock could reach it any more).
 BlockOutcome ReadInitFlag(BlockContext& ctx, ExchangeResult& failed) {
-  // A flag that needed a repetition is not trusted.
-  failed = ReadBlock(ctx, kInitRead, StatusRule::kAnyBitFails);
-  if (ExchangeFailed(failed, StatusRule::kAnyBitFails)) return BlockOutcome::kFailed;
+  ctx.values.exchange.found_after_lost_answer = false;
+  failed = ReadBlock(ctx, kInitRead);
+  if (ExchangeFailed(failed)) return BlockOutcome::kFailed;
   if (InInitMode(ctx.values)) return BlockOutcome::kDone;
 
   LineParameters& line = ctx.link.line();
@@ -363,28 +364,71 @@ BlockOutcome ReadInitFlag(BlockContext& ctx, ExchangeResult& failed) {
   return opens ? BlockOutcome::kDone : BlockOutcome::kCancelled;
 }
 
-BlockOutcome FollowInstrument(BlockContext& ctx) {
-  if (InInitMode(ctx.values)) return BlockOutcome::kDone;
-  const std::array<uint16_t, 3>& sent = ctx.values.exchange.sent;
-  LineParameters& line = ctx.link.line();
+// The line the instrument talks on once it has taken the settings sent.
+void SetSentLine(LineParameters& line, const BlockValues& values) {
+  const std::array<uint16_t, 3>& sent = values.exchange.sent;
   line.network_address = sent[0];
   line.baud_code = ListedBaudCodeOr19200(sent[1]);
   line.parity_code = sent[2];
+}
+
+bool SameLine(const LineParameters& a, const LineParameters& b) {
+  return a.network_address == b.network_address && a.baud_code == b.baud_code &&
+         a.parity_code == b.parity_code;
+}
+
+BlockOutcome FollowInstrument(BlockContext& ctx) {
+  if (InInitMode(ctx.values)) return BlockOutcome::kDone;
+  LineParameters& line = ctx.link.line();
+  const LineParameters before = line;
+  SetSentLine(line, ctx.values);
   ShowExchangeValues(ctx.controls, ctx.values);
   if (ctx.port_switch != nullptr) ctx.port_switch->ShowLine();
+  // Found there already after a lost answer: the port is open at it.
+  if (SameLine(before, line) && ctx.values.exchange.found_after_lost_answer && ctx.link.IsOpen()) {
+    return BlockOutcome::kDone;
+  }
   if (ReopenPort(ctx)) return BlockOutcome::kDone;
   ctx.dialogs.ShowBox(kSwitchFailedText, kCaptionNotice, BoxButtons::kOk, BoxIcon::kExclamation);
   return BlockOutcome::kFailed;
 }
 
-void WarnAboutInitMode(BlockContext& ctx) {
+// The write's answer was lost on every attempt, so nobody knows whether the
+// instrument took it.  If it did, it now talks at the settings sent, and
+// going back to the old line would leave it unlocked and out of reach: one
+// read there tells.  Not found: the program stays on the old line.
+bool LookForInstrument(BlockContext& ctx, const BlockOperation& operation) {
+  if (&operation != &kExchangeWrite || InInitMode(ctx.values)) return false;
+  LineParameters& line = ctx.link.line();
+  const LineParameters in_force = line;
+  SetSentLine(line, ctx.values);
+  if (SameLine(in_force, line)) return false;
+  std::array<uint16_t, 3> answered{};
+  ExchangeResult result;
+  if (ctx.link.OpenCurrentPort(0).ok) {
+    ctx.link.WaitMs(kReadPauseMs);
+    result.status = ctx.link.ReadHoldingRegisters(1032, 3, answered.data(), &result.exception);
+  } else {
+    result.status = kStatusNoAnswer;
+  }
+  if (!ExchangeFailed(result)) {
+    ctx.values.exchange.found_after_lost_answer = true;
+    return true;
+  }
+  line = in_force;
+  ReopenPort(ctx);
+  return false;
+}
+
+void AfterExchangeWrite(BlockContext& ctx) {
+  if (ctx.values.exchange.found_after_lost_answer) ctx.dialogs.Notice(kFoundAfterLostAnswerText);
   if (InInitMode(ctx.values)) ctx.dialogs.Notice(kInitWarning);
 }
 
 BlockOutcome CheckIdentity(BlockContext& ctx, ExchangeResult& /*failed*/) {
-  const ExchangeResult read = ReadBlock(ctx, kCheckRead, StatusRule::kRepetitionIsSuccess);
-  const bool confirmed = !ExchangeFailed(read, StatusRule::kRepetitionIsSuccess) &&
-                         ctx.values.exchange.identity_check == kExpectedIdentity;
+  const ExchangeResult read = ReadBlock(ctx, kCheckRead);
+  const bool confirmed =
+      !ExchangeFailed(read) && ctx.values.exchange.identity_check == kExpectedIdentity;
   if (confirmed ||
       ctx.dialogs.Question("При проверке возможности смены параметров не удалось получить "
                            "подтверждение что мы обращаемся к прибору КЮР 10/20 MB/Вектан100.  "
@@ -442,11 +486,8 @@ const BlockOperation* const kWriteGap[] = {&kGapWrite};
 BlockOutcome ReadTab(BlockContext& ctx, std::span<const BlockOperation* const> reads,
                      std::string_view success, void (*after_fill)(BlockContext&)) {
   ctx.values.exchange.configuration_read_once = true;
-  return RunRead(ctx, {.reads = reads,
-                       .fills = kDisplayBlocks,
-                       .success = success,
-                       .rule = StatusRule::kRepetitionIsSuccess,
-                       .after_fill = after_fill});
+  return RunRead(
+      ctx, {.reads = reads, .fills = kDisplayBlocks, .success = success, .after_fill = after_fill});
 }
 
 // The exchange writes: the INIT flag read before the unlock, the port moved
@@ -461,9 +502,9 @@ GuardedWrite FollowingWrite(std::span<const BlockOperation* const> writes,
           .busy_text = kExchangeBusyText,
           .collect = collect,
           .before_unlock = &ReadInitFlag,
+          .write_unanswered = &LookForInstrument,
           .after_writes = &FollowInstrument,
-          .examine_lock = true,
-          .after_success = &WarnAboutInitMode};
+          .after_success = &AfterExchangeWrite};
 }
 
 BlockOutcome WriteExchange(BlockContext& ctx, std::string_view success) {
@@ -576,7 +617,6 @@ BlockOutcome Button30Click(BlockContext& ctx) {
                        .fills = kGapBlocks,
                        .success = "Чтение дополнительного временного зазора между байтами "
                                   "успешно осуществлено.",
-                       .rule = StatusRule::kRepetitionIsSuccess,
                        .after_fill = &ShowProgramGap});
 }
 

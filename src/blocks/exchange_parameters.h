@@ -45,6 +45,10 @@ inline constexpr char kInitWarning[] =
 inline constexpr char kSettingsNeverReadQuestion[] =
     "Данные настроек еще ни разу не считывались, продолжить?";
 // After a write the instrument took, the port could not follow it.
+// The write's answer was lost, but the instrument answers at what it sent.
+inline constexpr char kFoundAfterLostAnswerText[] =
+    "Ответ прибора на запись параметров обмена не был получен, но прибор отвечает с новыми "
+    "параметрами обмена: программа перешла на них.";
 inline constexpr char kSwitchFailedText[] =
     "Прибор перешел на новые параметры обмена, но порт не удалось открыть с ними. "
     "Запись в прибор осталась разрешена: откройте порт с новыми параметрами и "

@@ -277,7 +277,7 @@ void ShowMeasured(BlockContext& ctx) {
   const ExternalSensorValues& sensor = Sensor(ctx.values);
   ShowQuantity(ctx.controls, "Panel65", "Panel74", sensor.temperature_state);
   ShowQuantity(ctx.controls, "Panel66", "Panel67", sensor.pressure_state);
-  const bool exchange_failed = sensor.last_status != 0;
+  const bool exchange_failed = ExchangeFailed({.status = sensor.last_status});
   ctx.controls.SetText("Panel68", exchange_failed ? "Ошибка в обмене" : "Нормальный обмен");
   ctx.controls.SetColor("Panel68", exchange_failed ? kColorYellow : kColorButtonFace);
   // The unit of the last parameter read; a code the program does not know
@@ -310,21 +310,17 @@ struct SensorRead {
 
 // Not the block read: every transaction is made and keeps what arrived,
 // the page is refreshed whatever came of it, and then the first failure is
-// reported.  A failure that lost values counts before an earlier repetition,
-// so that a read that did not arrive is never hidden behind a repetition
-// that OperationReport does not mention.
+// reported.
 BlockOutcome RunSensorRead(BlockContext& ctx, const SensorRead& read) {
   ExchangeResult reported;
   for (const BlockOperation* operation : read.reads) {
-    const ExchangeResult result = ReadBlock(ctx, *operation, StatusRule::kRepetitionIsSuccess);
+    const ExchangeResult result = ReadBlock(ctx, *operation);
     Sensor(ctx.values).last_status = result.status;
-    const bool lost = ExchangeFailed(result, StatusRule::kRepetitionIsSuccess);
-    if (ExchangeFailed(reported, StatusRule::kRepetitionIsSuccess)) continue;
-    if (lost || !ExchangeFailed(reported, StatusRule::kAnyBitFails)) reported = result;
+    if (!ExchangeFailed(reported) && ExchangeFailed(result)) reported = result;
   }
   for (const Block* block : read.fills) FillBlock(ctx.controls, ctx.values, *block);
   if (read.after_fill != nullptr) read.after_fill(ctx);
-  if (ExchangeFailed(reported, StatusRule::kAnyBitFails)) {
+  if (ExchangeFailed(reported)) {
     OperationReport(ctx.dialogs, reported.status, reported.exception);
     return BlockOutcome::kFailed;
   }

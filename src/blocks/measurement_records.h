@@ -20,9 +20,9 @@
 
 #include <string>
 
-#include "link/clock.h"
 #include "blocks/measured_values.h"
 #include "blocks/module_data.h"
+#include "link/clock.h"
 #include "storage/profile.h"
 
 namespace qmx {

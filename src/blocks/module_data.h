@@ -7,9 +7,9 @@
 #include <array>
 #include <cstdint>
 
+#include "blocks/measured_values.h"
 #include "link/link.h"
 #include "operator/controls.h"
-#include "blocks/measured_values.h"
 
 namespace qmx {
 

@@ -201,12 +201,9 @@ const BlockOperation& ModuleParametersAndCutOffRead() {
 }
 
 BlockOutcome Button65Click(BlockContext& ctx) {
-  // A success that took a repetition counts as a failure here: the page
-  // stays as it was.
   return RunRead(ctx, {.reads = kPageReads,
                        .fills = kPageFills,
                        .success = kModuleParametersReadText,
-                       .rule = StatusRule::kAnyBitFails,
                        .after_fill = &ShowVersionBytes});
 }
 
@@ -223,14 +220,14 @@ BlockOutcome Button86Click(BlockContext& ctx) {
   return RunGuardedWrite(ctx, {.confirmation = kModuleToConnectorQuestion,
                                .success = kModuleToConnectorText,
                                .writes = kToConnectorWrites,
-                               .lock_after = false});
+                               .lock = LockPolicy::kOnlyAfterFailure});
 }
 
 BlockOutcome Button87Click(BlockContext& ctx) {
   return RunGuardedWrite(ctx, {.confirmation = kModuleToInstrumentQuestion,
                                .success = kModuleToInstrumentText,
                                .writes = kToInstrumentWrites,
-                               .lock_after = false});
+                               .lock = LockPolicy::kOnlyAfterFailure});
 }
 
 std::span<const Block* const> ModuleBlocks() {

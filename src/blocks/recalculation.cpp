@@ -181,11 +181,11 @@ BlockOutcome Button89Click(BlockContext& ctx) {
 // A read that needed a repetition is stored and shown all the same; it ends
 // without the success box.
 BlockOutcome Button90Click(BlockContext& ctx) {
-  return RunRead(ctx, {.reads = kReads,
-                       .success = kReadText,
-                       .rule = StatusRule::kRepetitionIsSuccess,
-                       .after_fill = &ShowGrids,
-                       .report_repetition = true});
+  return RunRead(ctx, {
+                          .reads = kReads,
+                          .success = kReadText,
+                          .after_fill = &ShowGrids,
+                      });
 }
 
 // The instrument's write protection is not asked about: the recalculation

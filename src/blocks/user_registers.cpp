@@ -125,14 +125,14 @@ void ShowUserRegisters(Controls& controls, const UserRegisterTable& table) {
 
 // Not a plain read procedure: the busy panel stands over the page while the
 // registers are read and goes before any box, and a read that needed a
-// repetition counts as done.
+// repetition counts as done, as everywhere.
 BlockOutcome Button47Click(BlockContext& ctx) {
   UserRegisterTable& table = ctx.values.profile.user_registers;
   ClearMarks(ctx.controls, table);
   ShowBusyPanel(ctx.controls, kBusyPanel, kReadingText);
-  const ExchangeResult result = ReadBlock(ctx, kRead, StatusRule::kRepetitionIsSuccess);
+  const ExchangeResult result = ReadBlock(ctx, kRead);
   HideBusyPanel(ctx.controls, kBusyPanel);
-  if (ExchangeFailed(result, StatusRule::kRepetitionIsSuccess)) {
+  if (ExchangeFailed(result)) {
     OperationReport(ctx.dialogs, result.status, result.exception);
     return BlockOutcome::kFailed;
   }
@@ -166,9 +166,9 @@ BlockOutcome Button48Click(BlockContext& ctx) {
   ShowUserRegisters(ctx.controls, table);
 
   ShowBusyPanel(ctx.controls, kBusyPanel, kWritingText);
-  const ExchangeResult result = WriteBlock(ctx, kWrite, StatusRule::kAnyBitFails);
+  const ExchangeResult result = WriteBlock(ctx, kWrite);
   HideBusyPanel(ctx.controls, kBusyPanel);
-  if (ExchangeFailed(result, StatusRule::kAnyBitFails)) {
+  if (ExchangeFailed(result)) {
     OperationReport(ctx.dialogs, result.status, result.exception);
     return BlockOutcome::kFailed;
   }

@@ -84,6 +84,22 @@ bool ParseFault(const std::vector<std::string>& w, Fault* fault, std::string* er
     fault->remaining = static_cast<int>(n);
     args.pop_back();
   }
+  // "on-write R" and "after N" pick the step of a sequence the fault hits.
+  for (const char* option : {"on-write", "after"}) {
+    for (size_t i = 0; i + 1 < args.size(); ++i) {
+      if (args[i] != option) continue;
+      const bool on_write = std::string_view(option) == "on-write";
+      unsigned long n = 0;
+      if (!ParseUnsigned(args[i + 1], on_write ? 65535 : 1'000'000, &n)) {
+        *error = std::string("bad ") + option + " " + args[i + 1];
+        return false;
+      }
+      (on_write ? fault->on_write : fault->skip) = static_cast<int>(n);
+      args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+                 args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+      break;
+    }
+  }
   struct Kind {
     const char* name;
     FaultKind kind;
@@ -101,6 +117,7 @@ bool ParseFault(const std::vector<std::string>& w, Fault* fault, std::string* er
       {"gap", FaultKind::kGap, 2},
       {"everysecond", FaultKind::kEverySecond, 0},
       {"lineerror", FaultKind::kLineError, 0},
+      {"lost", FaultKind::kLostAnswer, 0},
   };
   for (const Kind& k : kKinds) {
     if (w[1] != k.name) continue;
@@ -170,9 +187,13 @@ const char* ControlInterpreter::HelpText() {
          "volumes FORWARD REVERSE      totalisers in m3\n"
          "refusal CODE                 exception for writes refused by lock or protection\n"
          "restart-silence MS           how long a restart keeps the instrument quiet\n"
-         "fault KIND [ARGS] [xN]       noanswer | crc | address | exception C | truncate K |\n"
+         "fault KIND [ARGS] [on-write R] [after N] [xN]\n"
+         "                             noanswer | crc | address | exception C | truncate K |\n"
          "                             extra N | noise | delay MS | gap P MS | everysecond |\n"
-         "                             lineerror; xN = only for the next N requests\n"
+         "                             lineerror | lost (executed, answer lost);\n"
+         "                             on-write R = only writes of register R,\n"
+         "                             after N = N requests pass first,\n"
+         "                             xN = only for the next N requests\n"
          "faults                       the faults in force\n"
          "clear-faults                 no more faults\n"
          "counters                     blinks, latches and restarts so far\n"

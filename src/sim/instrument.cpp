@@ -156,6 +156,9 @@ void SpoilAnswer(const std::vector<Fault>& acting, Reply* reply) {
       case FaultKind::kLineError:
         reply->line_error = true;
         break;
+      case FaultKind::kLostAnswer:
+        b.clear();
+        break;
       default:
         break;
     }
@@ -200,7 +203,12 @@ std::string DescribeFault(const Fault& fault) {
     case FaultKind::kLineError:
       text = "lineerror";
       break;
+    case FaultKind::kLostAnswer:
+      text = "lost";
+      break;
   }
+  if (fault.on_write >= 0) text += " on-write " + std::to_string(fault.on_write);
+  if (fault.skip > 0) text += " after " + std::to_string(fault.skip);
   if (fault.remaining >= 0) text += " x" + std::to_string(fault.remaining);
   return text;
 }
@@ -258,9 +266,18 @@ bool Instrument::unlocked() const {
   return regs_[reg::kUserLock] == 1 && regs_[reg::kCalibrationLock] == 1;
 }
 
-bool Instrument::ConsumeFaults(std::vector<Fault>* acting) {
+bool Instrument::ConsumeFaults(const SlaveRequest& request, std::vector<Fault>* acting) {
   bool heard = true;
   for (Fault& f : faults_) {
+    if (f.on_write >= 0 &&
+        (request.function != kFunctionWriteMultiple || f.on_write < request.start ||
+         f.on_write >= request.start + static_cast<int>(request.values.size()))) {
+      continue;
+    }
+    if (f.skip > 0) {
+      --f.skip;
+      continue;
+    }
     ++f.seen;
     bool acts = true;
     if (f.kind == FaultKind::kNoAnswer) {
@@ -289,7 +306,7 @@ Reply Instrument::Handle(const SlaveRequest& request, int64_t now_ms) {
   }
 
   std::vector<Fault> acting;
-  const bool heard = ConsumeFaults(&acting);
+  const bool heard = ConsumeFaults(request, &acting);
   for (const Fault& f : acting) {
     if (!reply.faults.empty()) reply.faults += ", ";
     Fault shown = f;

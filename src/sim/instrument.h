@@ -41,6 +41,7 @@ enum class FaultKind : uint8_t {
   kGap,           // the line pauses `gap_ms` after byte `value` of the answer
   kEverySecond,   // only every second request is heard (the first is not)
   kLineError,     // the answer arrives with receive errors (parity/framing)
+  kLostAnswer,    // the request is executed, its answer never arrives
 };
 
 struct Fault {
@@ -51,11 +52,18 @@ struct Fault {
   int remaining = -1;
   // Requests this fault has seen (for kEverySecond).
   int seen = 0;
+  // Requests (of those it applies to) let through untouched before it acts:
+  // "after N" hits only the (N + 1)th request from now.
+  int skip = 0;
+  // Only requests that write this register (a write whose range covers it);
+  // -1: every request.  Others pass untouched and do not count.
+  int on_write = -1;
 };
 
 // "noanswer", "crc", "address", "exception 4", "truncate 5", "extra 2",
-// "noise", "delay 3000", "gap 3 50", "everysecond", "lineerror", each with
-// " xN" when it lasts for N requests.
+// "noise", "delay 3000", "gap 3 50", "everysecond", "lineerror", "lost", each
+// with " on-write R" when it hits only writes of register R, " after N" when
+// it lets N requests pass first, and " xN" when it lasts for N requests.
 std::string DescribeFault(const Fault& fault);
 
 // What happened to a request.
@@ -162,7 +170,7 @@ class Instrument {
   uint32_t LongLowFirst(uint16_t address) const;
   void Latch(int64_t now_ms);
   // Faults of this request; returns false when one keeps it unheard.
-  bool ConsumeFaults(std::vector<Fault>* acting);
+  bool ConsumeFaults(const SlaveRequest& request, std::vector<Fault>* acting);
 
   Clock& clock_;
   std::vector<uint16_t> regs_;

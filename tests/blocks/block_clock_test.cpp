@@ -185,8 +185,7 @@ TEST_F(ClockTest, WrittenClockIsWhatTheInstrumentThenReads) {
   Restart();
   ASSERT_EQ(BitBtn15Click(ctx_), BlockOutcome::kDone);
   // Under a second of virtual time has passed.
-  EXPECT_THAT(controls_.Text("Panel117"),
-              AnyOf("13:00:00  29.02.2024", "13:00:01  29.02.2024"));
+  EXPECT_THAT(controls_.Text("Panel117"), AnyOf("13:00:00  29.02.2024", "13:00:01  29.02.2024"));
 }
 
 TEST_F(ClockTest, DateThatDoesNotExistIsRefusedBeforeAnythingIsSent) {

@@ -404,10 +404,9 @@ TEST_F(DiscreteArchiveTest, ReadFailuresLeaveTheControlsAndTheStagedValues) {
   meter_.Set(1954, 30);
   meter_.Set(1962, 0);
 
-  sim::Fault every_second;
-  every_second.kind = sim::FaultKind::kEverySecond;
-  every_second.remaining = 2;
-  meter_.AddFault(every_second);
+  sim::Fault silent = NoAnswer();
+  silent.remaining = 2;
+  meter_.AddFault(silent);
   EXPECT_EQ(Button75Click(ctx_), BlockOutcome::kFailed);
   EXPECT_THAT(Journal(), ElementsAre("read 1964 x2", "read 1964 x2"));
   EXPECT_EQ(controls_.Text("Edit101"), "5");

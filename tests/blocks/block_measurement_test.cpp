@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "block_fixture.h"
+#include "blocks/measurement_settings.h"
 #include "operator/dialogs.h"
 #include "registers/input_parsing.h"
-#include "blocks/measurement_settings.h"
 
 namespace qmx::test {
 namespace {

@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "block_fixture.h"
+#include "blocks/output_settings.h"
 #include "operator/dialogs.h"
 #include "registers/encoding.h"
 #include "registers/input_parsing.h"
-#include "blocks/output_settings.h"
 
 namespace qmx::test {
 namespace {

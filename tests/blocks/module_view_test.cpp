@@ -5,9 +5,9 @@
 
 #include <filesystem>
 
+#include "blocks/module_data.h"
 #include "link/exchange_status.h"
 #include "measured_fixture.h"
-#include "blocks/module_data.h"
 
 namespace qmx::test {
 namespace {

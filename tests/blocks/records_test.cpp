@@ -6,8 +6,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "link/clock.h"
 #include "blocks/measurement_records.h"
+#include "link/clock.h"
 
 namespace qmx {
 namespace {
