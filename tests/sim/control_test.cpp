@@ -74,6 +74,21 @@ TEST_F(ControlTest, FaultsByCommand) {
   EXPECT_EQ(Do("fault exception 256"), "error: bad number 256\n");
 }
 
+TEST_F(ControlTest, AFaultCanHitOneStepOfASequence) {
+  // Only the second write of register 1046 from now, and executed.
+  EXPECT_EQ(Do("fault lost on-write 1046 after 1 x1"), "ok\n");
+  EXPECT_EQ(Do("faults"), "lost on-write 1046 after 1 x1\nok\n");
+  EXPECT_EQ(Read(300, 1), 0);
+  EXPECT_EQ(Write(1046, {1}), 0);  // the first write passes
+  EXPECT_EQ(Read(1046, 1), 0);     // reads pass and do not count
+  const unsigned blinks = meter_.blink_count();
+  EXPECT_EQ(Write(1046, {1}), 0x006E);  // executed, its answer lost
+  EXPECT_EQ(meter_.blink_count(), blinks + 1);
+  EXPECT_EQ(Write(1046, {1}), 0);  // used up
+  EXPECT_EQ(Do("faults"), "ok\n");
+  EXPECT_EQ(Do("fault noanswer on-write 70000"), "error: bad on-write 70000\n");
+}
+
 TEST_F(ControlTest, JournalAndCounters) {
   ASSERT_EQ(Write(reg::kBlink, {1}), 0);
   ASSERT_EQ(Read(300, 1), 0);
