@@ -64,11 +64,14 @@ void Store(BlockValues& values, const Block& block, const RegisterImage& image) 
       (*ref)(values) = At(image, r);
     } else if (auto* ref = std::get_if<FloatRef>(&field.slot)) {
       // A broken float is staged as 0.0, never as NaN or infinity.
-      (*ref)(values) = FloatFromRegisters(At(image, r), At(image, r + 1)).value;
+      (*ref)(values) = field.measured
+                           ? FloatFromRegisters(At(image, r), At(image, r + 1)).value
+                           : ParameterFloatFromRegisters(At(image, r), At(image, r + 1)).value;
     } else if (auto* ref = std::get_if<DoubleRef>(&field.slot)) {
-      (*ref)(values) = field.count == 2 ? FloatFromRegisters(At(image, r), At(image, r + 1)).value
-                                        : DoubleFromRegisters(At(image, r), At(image, r + 1),
-                                                              At(image, r + 2), At(image, r + 3));
+      (*ref)(values) = field.count == 2
+                           ? ParameterFloatFromRegisters(At(image, r), At(image, r + 1)).value
+                           : DoubleFromRegisters(At(image, r), At(image, r + 1), At(image, r + 2),
+                                                 At(image, r + 3));
     } else if (auto* ref = std::get_if<WordsRef>(&field.slot)) {
       std::span<uint16_t> words = (*ref)(values);
       for (size_t i = 0; i < words.size() && i < field.count; ++i) words[i] = At(image, r + i);
@@ -165,6 +168,18 @@ uint32_t LongOf(BlockValues& values, const Block& block, const Field& field,
   return static_cast<uint32_t>(WordOf(values, field, row.reg)) << 16 | low_word;
 }
 
+// The number format of a float form (the others are not numbers to parse).
+std::string (*FormOf(TextForm form))(double) {
+  switch (form) {
+    case TextForm::kFloatShort:
+      return &FormatFloatShort;
+    case TextForm::kDouble:
+      return &FormatDouble;
+    default:
+      return &FormatFloatStandard;
+  }
+}
+
 std::string TextOf(BlockValues& values, const Block& block, const Field& field,
                    const ControlRow& row) {
   switch (row.form) {
@@ -195,6 +210,8 @@ void FillRow(Controls& controls, BlockValues& values, const Block& block, const 
       if (value < size + row.index_offset) {
         controls.SetItemIndex(row.control,
                               value >= row.index_offset ? value - row.index_offset : -1);
+      } else if (row.beyond_clears) {
+        controls.SetItemIndex(row.control, -1);
       }
       break;
     }
@@ -236,7 +253,12 @@ bool TakeRow(BlockContext& ctx, const Block& block, const Field& field, const Co
       return true;
     }
     case Take::kFloat: {
-      const std::optional<float> value = ParseFloat(controls.Text(row.control));
+      const std::string text = controls.Text(row.control);
+      const std::optional<float> value =
+          row.show == Show::kText
+              ? HeldOrTyped(text, static_cast<float>(NumberOf(values, field, row.reg)),
+                            FormOf(row.form), &ParseFloat)
+              : ParseFloat(text);
       if (!value) break;
       SetFloat(values, field, *value);
       return true;

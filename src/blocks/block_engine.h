@@ -88,13 +88,22 @@ struct Field {
   // instrument wants cleared on every write).  A field with nothing staged
   // (std::monostate) must have one.
   std::optional<uint16_t> sent_as = std::nullopt;
+  // Floats: a value the instrument measures, where a magnitude beyond the
+  // measuring limit is a broken reading (staged as 0.0).  Configured floats
+  // take any finite single float.
+  bool measured = false;
 };
 
 constexpr Field WordField(uint16_t reg, WordRef ref) {
   return {reg, 1, ref, std::nullopt};
 }
+// A configured float, two registers, upper word first.
 constexpr Field FloatField(uint16_t reg, FloatRef ref) {
   return {reg, 2, ref, std::nullopt};
+}
+// A measured float (pressure, temperature, voltage of the external sensor).
+constexpr Field MeasuredFloatField(uint16_t reg, FloatRef ref) {
+  return {reg, 2, ref, std::nullopt, true};
 }
 constexpr Field DoubleField(uint16_t reg, DoubleRef ref) {
   return {reg, 4, ref, std::nullopt};
@@ -103,8 +112,8 @@ constexpr Field WordsField(uint16_t reg, uint16_t count, WordsRef ref) {
   return {reg, count, ref, std::nullopt};
 }
 // A value the program keeps as a double and the instrument as a single float
-// (two registers, upper word first): read as a parameter float (a broken one
-// is 0.0), sent rounded to a single float.
+// (two registers, upper word first): read as a configured float (only a NaN
+// or an infinity is broken, and 0.0), sent rounded to a single float.
 constexpr Field SingleField(uint16_t reg, DoubleRef ref) {
   return {reg, 2, ref, std::nullopt};
 }
@@ -176,6 +185,10 @@ struct ControlRow {
   // kItemIndex: a list without a selection is an input error (`failure`)
   // instead of sending no_selection.
   bool selection_required = false;
+  // kItemIndex: a value beyond the list clears the selection instead of
+  // leaving the item shown before (which a write would then send as if the
+  // instrument held it).
+  bool beyond_clears = false;
   std::string_view failure = {};  // input-error text when the text does not convert
 };
 
@@ -321,6 +334,18 @@ bool CollectRow(BlockContext& ctx, const Block& block, std::string_view control)
 // A busy panel on screen before a long exchange, and gone after it.
 void ShowBusyPanel(Controls& controls, std::string_view panel, std::string_view text);
 void HideBusyPanel(Controls& controls, std::string_view panel);
+
+// What a number field sends.  While the field still shows the program's
+// own text of the staged value, that value goes back bit for bit: a display
+// format keeps a few digits, and the text parsed back would send another
+// number than the instrument holds.  Anything else is what the operator
+// typed, parsed (nullopt: not a number the field takes).
+template <typename Number, typename Parse>
+std::optional<Number> HeldOrTyped(const std::string& text, Number held,
+                                  std::string (*format)(double), Parse parse) {
+  if (text == format(held)) return held;
+  return parse(text);
+}
 
 // A button of a page and its handler.
 struct ButtonHandler {

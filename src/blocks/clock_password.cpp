@@ -204,6 +204,8 @@ BlockOutcome CollectPassword(BlockContext& ctx) {
   ctx.values.menu_password = value && *value >= 0 && *value <= kMaxMenuPassword
                                  ? static_cast<uint16_t>(*value)
                                  : kMaxMenuPassword;
+  // The fields show the password that goes out, not the 70000 typed.
+  FillBlock(ctx.controls, ctx.values, kPasswordBlock);
   return BlockOutcome::kDone;
 }
 
@@ -214,8 +216,6 @@ const BlockOperation* const kClockWrites[] = {&kClockWrite};
 const BlockOperation* const kPasswordReads[] = {&kPasswordRead};
 const BlockOperation* const kPasswordWrites[] = {&kPasswordWrite};
 
-// The reads of the clock and the password count a success after a
-// repetition as a success.
 BlockOutcome ReadClock(BlockContext& ctx) {
   return RunRead(ctx, {.reads = kClockReads, .success = kClockReadText, .after_fill = &ShowClock});
 }

@@ -36,6 +36,7 @@ constexpr char kSoftError[] = "Вводимые данные версии ПО �
 // A list with nothing chosen would send 65535 and the port would follow it.
 constexpr char kNoAddressError[] = "Не выбран сетевой номер прибора.";
 constexpr char kNoParityError[] = "Не выбран паритет прибора.";
+constexpr char kNoBaudError[] = "Не выбрана скорость обмена прибора.";
 
 PassportValues& Passport(BlockValues& v) {
   return v.profile.passport;
@@ -144,7 +145,8 @@ const ControlRow kExchangeRows[] = {
      .items = &kBaudItems,
      .index_offset = kFirstBaudCode,
      .take = Take::kItemIndex,
-     .no_selection = kDefaultBaudCode},
+     .selection_required = true,
+     .failure = kNoBaudError},
     {.control = "ComboBox47",
      .reg = 1034,
      .show = Show::kItemIndex,
@@ -264,19 +266,27 @@ const BlockOperation kGapWrite{kGapWriteT, kGapBlocks};
 
 // --- collecting the tab ---------------------------------------------------------------
 
+// A word of the two-word factory-number entry: 0..65535 (a larger number
+// would go out as its low 16 bits, another factory number).
+std::optional<uint16_t> NumberWord(const Controls& controls, std::string_view edit) {
+  const std::optional<int32_t> value = ParseInteger(controls.Text(edit));
+  if (!value || *value < 0 || *value > 0xFFFF) return std::nullopt;
+  return static_cast<uint16_t>(*value);
+}
+
 // The factory number from the fields the operator sees: the whole number,
 // or its two words when "длинный" is cleared.
 bool CollectFactoryNumber(BlockContext& ctx) {
   PassportValues& passport = Passport(ctx.values);
   if (passport.long_num == 1) return CollectRow(ctx, kNumberBlock, "Edit100");
-  const std::optional<int32_t> hi = ParseInteger(ctx.controls.Text("Edit90"));
-  const std::optional<int32_t> lo = ParseInteger(ctx.controls.Text("Edit91"));
+  const std::optional<uint16_t> hi = NumberWord(ctx.controls, "Edit90");
+  const std::optional<uint16_t> lo = NumberWord(ctx.controls, "Edit91");
   if (!hi || !lo) {
     ctx.dialogs.InputError(kNumberError);
     return false;
   }
-  passport.num_hi = static_cast<uint16_t>(*hi);
-  passport.num_lo = static_cast<uint16_t>(*lo);
+  passport.num_hi = *hi;
+  passport.num_lo = *lo;
   return true;
 }
 
@@ -646,16 +656,16 @@ void ShowExchangeValues(Controls& controls, BlockValues& values) {
 bool CheckBox34Click(Controls& controls, Dialogs& dialogs, BlockValues& values) {
   PassportValues& passport = Passport(values);
   if (controls.Checked("CheckBox34")) {
-    const std::optional<int32_t> hi = ParseInteger(controls.Text("Edit90"));
-    const std::optional<int32_t> lo = ParseInteger(controls.Text("Edit91"));
+    const std::optional<uint16_t> hi = NumberWord(controls, "Edit90");
+    const std::optional<uint16_t> lo = NumberWord(controls, "Edit91");
     if (!hi || !lo) {
       dialogs.InputError(kIntegerInputError, false);
       ShowNumberEntry(controls, values);
       return false;
     }
     passport.long_num = 1;
-    passport.num_hi = static_cast<uint16_t>(*hi);
-    passport.num_lo = static_cast<uint16_t>(*lo);
+    passport.num_hi = *hi;
+    passport.num_lo = *lo;
   } else {
     unsigned number = 0;
     if (std::sscanf(controls.Text("Edit100").c_str(), "%u", &number) != 1) number = 0;
@@ -683,6 +693,18 @@ void ParityBoxClicked(Controls& controls, BlockValues& values, bool even_box) {
   controls.SetChecked("CheckBox20", parity == 2);
   controls.SetItemIndex("ComboBox47", parity);
   ShowProposedSummary(controls, values);
+}
+
+void ShowListedSummary(Controls& controls, const BlockValues& values) {
+  const LinkSettings& link = values.link;
+  const int baud = controls.ItemIndex("ComboBox46");
+  const int parity = controls.ItemIndex("ComboBox47");
+  controls.SetText(
+      "Label208",
+      ProposedLineSummaryText(
+          link.line.port_number,
+          baud >= 0 ? static_cast<uint16_t>(baud + kFirstBaudCode) : link.proposed_baud_code,
+          parity >= 0 ? static_cast<uint16_t>(parity) : link.proposed_parity_code));
 }
 
 void ShowProposedSummary(Controls& controls, const BlockValues& values) {

@@ -88,6 +88,9 @@ bool CheckBox34Click(Controls& controls, Dialogs& dialogs, BlockValues& values);
 void ParityBoxClicked(Controls& controls, BlockValues& values, bool even_box);
 // The summary of the settings proposed for the instrument.
 void ShowProposedSummary(Controls& controls, const BlockValues& values);
+// The same summary from what the lists hold now (a list without a choice
+// shows the staged value): after every change of the baud and parity lists.
+void ShowListedSummary(Controls& controls, const BlockValues& values);
 
 std::span<const Block* const> ExchangeBlocks();
 std::span<const ButtonHandler> ExchangeButtons();

@@ -24,10 +24,10 @@ ExternalSensorValues& Sensor(BlockValues& v) {
 // --- measured values (525-531) ----------------------------------------------------
 
 const Field kMeasuredFields[] = {
-    FloatField(525, [](BlockValues& v) -> float& { return Sensor(v).pressure; }),
+    MeasuredFloatField(525, [](BlockValues& v) -> float& { return Sensor(v).pressure; }),
     WordField(527, [](BlockValues& v) -> uint16_t& { return Sensor(v).kept_527; }),
     WordField(528, [](BlockValues& v) -> uint16_t& { return Sensor(v).pressure_state; }),
-    FloatField(529, [](BlockValues& v) -> float& { return Sensor(v).temperature; }),
+    MeasuredFloatField(529, [](BlockValues& v) -> float& { return Sensor(v).temperature; }),
     WordField(531, [](BlockValues& v) -> uint16_t& { return Sensor(v).temperature_state; }),
 };
 const ControlRow kMeasuredRows[] = {
@@ -49,9 +49,9 @@ const Field kAdcFields[] = {
     LongField(514, [](BlockValues& v) -> uint32_t& { return Sensor(v).adc_a2; }),
     LongField(516, [](BlockValues& v) -> uint32_t& { return Sensor(v).adc_a2_second; }),
     WordField(518, [](BlockValues& v) -> uint16_t& { return Sensor(v).adc_error; }),
-    FloatField(519, [](BlockValues& v) -> float& { return Sensor(v).voltage; }),
+    MeasuredFloatField(519, [](BlockValues& v) -> float& { return Sensor(v).voltage; }),
     WordField(521, [](BlockValues& v) -> uint16_t& { return Sensor(v).kept_521; }),
-    FloatField(522, [](BlockValues& v) -> float& { return Sensor(v).resistance; }),
+    MeasuredFloatField(522, [](BlockValues& v) -> float& { return Sensor(v).resistance; }),
     WordField(524, [](BlockValues& v) -> uint16_t& { return Sensor(v).kept_524; }),
 };
 const ControlRow kAdcRows[] = {
@@ -103,7 +103,10 @@ const ControlRow kParameterRows[] = {
      .reg = 1930,
      .show = Show::kItemIndex,
      .items = &kPressureUnitItems,
-     .take = Take::kItemIndex},
+     .take = Take::kItemIndex,
+     .selection_required = true,
+     .beyond_clears = true,
+     .failure = "Не выбрана единица измерения давления."},
     FloatRow("Edit8", 1933),
     FloatRow("Edit9", 1931),
     FloatRow("Edit10", 1937),
@@ -230,7 +233,8 @@ BlockOutcome CollectCalibration(BlockContext& ctx) {
       words[0] = pair.first;
       words[1] = pair.second;
     } else {
-      const std::optional<float> number = ParseFloat(text);
+      const std::optional<float> number =
+          HeldOrTyped(text, value.number(ctx.values), &FormatFloatScientific, &ParseFloat);
       if (!number) {
         ctx.dialogs.InputError(kFloatInputError);
         return BlockOutcome::kInputError;

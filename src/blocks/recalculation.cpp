@@ -86,9 +86,8 @@ BlockOutcome TakeGrids(BlockContext& ctx) {
   }
   for (int i = 0; i < kRecalcConstCount; ++i) {
     double& constant = taken.constants[static_cast<size_t>(i)];
-    const std::string text = ctx.controls.Text(RecalcConstantCell(i));
-    if (text == FormatFloatPlain(constant)) continue;  // as shown: the held value
-    const std::optional<double> value = ParseConstant(text);
+    const std::optional<double> value = HeldOrTyped(ctx.controls.Text(RecalcConstantCell(i)),
+                                                    constant, &FormatFloatPlain, &ParseConstant);
     if (!value) {
       ctx.dialogs.InputError(kFloatInputError);
       return BlockOutcome::kInputError;

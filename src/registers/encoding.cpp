@@ -1,5 +1,6 @@
 #include "registers/encoding.h"
 
+#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -55,6 +56,12 @@ DecodedFloat FloatFromRegisters(uint16_t first, uint16_t second, FloatByteOrder 
   const float value = FloatFromBits(bits);
   // Written so that a NaN, which fails every comparison, lands on the invalid side.
   if (value >= -kFloatValidLimit && value <= kFloatValidLimit) return {value, false};
+  return {0.0f, true};
+}
+
+DecodedFloat ParameterFloatFromRegisters(uint16_t first, uint16_t second) {
+  const float value = FloatFromBits(static_cast<uint32_t>(first) << 16 | second);
+  if (std::isfinite(value)) return {value, false};
   return {0.0f, true};
 }
 

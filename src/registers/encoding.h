@@ -48,6 +48,10 @@ inline constexpr float kFloatValidLimit = 10'000'000.0f;
 
 DecodedFloat FloatFromRegisters(uint16_t first, uint16_t second,
                                 FloatByteOrder order = FloatByteOrder::k0123);
+// A configured float (a range, a coefficient, a constant of the
+// recalculation program): any finite single float is a value the
+// instrument holds; only a NaN or an infinity is broken and gives 0.0.
+DecodedFloat ParameterFloatFromRegisters(uint16_t first, uint16_t second);
 // The parameter blocks write with order 0; the other orders are there for the
 // virtual instrument, which answers in whatever order it is set to.
 RegisterPair FloatToRegisters(float value, FloatByteOrder order = FloatByteOrder::k0123);

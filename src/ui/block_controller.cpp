@@ -11,6 +11,7 @@
 
 #include "blocks/block_catalog.h"
 #include "blocks/device_commands.h"
+#include "blocks/exchange_parameters.h"
 #include "ui/app_context.h"
 #include "ui/button_states.h"
 #include "ui/exchange_gate.h"
@@ -108,6 +109,17 @@ BlockController::BlockController(AppContext& context, QWidget* window)
     if (first == nullptr || second == nullptr) continue;
     Follow(first, second);
     Follow(second, first);
+  }
+  // The summary of the settings proposed for the instrument follows the
+  // lists as the operator changes them (ComboBox14 through its twin).
+  for (const char* name : {"ComboBox14", "ComboBox46", "ComboBox47"}) {
+    auto* list = window->findChild<QComboBox*>(QString::fromLatin1(name));
+    if (list == nullptr) continue;
+    connect(list, &QComboBox::currentIndexChanged, this, [this] {
+      if (window_ == nullptr) return;
+      WidgetControls controls(window_);
+      ShowListedSummary(controls, context_.blocks);
+    });
   }
 }
 

@@ -305,6 +305,8 @@ TEST_F(ClockTest, PasswordCeilingAppliesToTheWholeNumberTyped) {
     Yes();
     EXPECT_EQ(BitBtn29Click(ctx_), BlockOutcome::kDone);
     EXPECT_EQ(Journal().at(2), "write 1264 x1 = " + std::to_string(c.sent));
+    // The field shows what was sent, without a read.
+    EXPECT_EQ(controls_.Text("Edit113"), std::to_string(c.sent));
     // The instrument holds it, and a read shows it.
     controls_.SetText("Edit113", "");
     EXPECT_EQ(Button53Click(ctx_), BlockOutcome::kDone);

@@ -185,15 +185,14 @@ TEST_F(ExchangeTest, FailuresAndRefusalsLeaveTheInstrumentAsItWas) {
   EXPECT_THAT(dialogs_.texts(), ElementsAre(kConfigurationQuestion, kNoAnswer));
   EXPECT_FALSE(controls_.Visible("Panel46"));
 
-  // Lists with no selection: an address or a parity is refused, the baud
-  // rate falls back to 19200.
+  // Lists with no selection: an address, a baud rate or a parity is refused.
   const struct {
     int address, baud, parity;
     std::vector<std::string> journal;
   } cases[] = {
       {-1, 3, 0, {"read 300 x1"}},
       {4, 3, -1, {"read 300 x1"}},
-      {4, -1, 0, {"read 300 x1", "read 1048 x1", kUnlock, "write 1032 x3 = 4, 7, 0", kLock}},
+      {4, -1, 0, {"read 300 x1"}},
   };
   for (const auto& c : cases) {
     bus_.ClearJournal();
@@ -339,6 +338,41 @@ TEST_F(ExchangeTest, ParityBoxesAndFactoryNumberEntryFollowTheirRules) {
   EXPECT_EQ(controls_.Text("Edit100"), "70001");
   EXPECT_TRUE(controls_.Visible("Edit100"));
   EXPECT_FALSE(controls_.Visible("Edit91"));
+}
+
+TEST_F(ExchangeTest, AFactoryNumberWordBeyondSixteenBitsIsRefused) {
+  controls_.SetChecked("CheckBox34", false);
+  CheckBox34Click(controls_, dialogs_, values_);
+  for (const char* typed : {"70000", "65536", "-1"}) {
+    SCOPED_TRACE(typed);
+    bus_.ClearJournal();
+    dialogs_.Clear();
+    controls_.SetText("Edit90", "1");
+    controls_.SetText("Edit91", typed);
+    EXPECT_EQ(Button27Click(ctx_), BlockOutcome::kInputError);
+    EXPECT_THAT(Journal(), ElementsAre("read 300 x1"));
+    ASSERT_EQ(dialogs_.box_count(), 2u);
+    EXPECT_EQ(dialogs_.boxes()[0].caption, kCaptionInputError);
+    EXPECT_EQ(dialogs_.boxes()[1].text, kTextNoWrite);
+  }
+  controls_.SetText("Edit91", "65535");
+  bus_.ClearJournal();
+  Yes();
+  EXPECT_EQ(Button27Click(ctx_), BlockOutcome::kDone);
+  EXPECT_EQ(Journal().at(2), "write 1025 x2 = 1, 65535");
+}
+
+TEST_F(ExchangeTest, TheSummaryFollowsTheListsAsTheyAreChanged) {
+  Choose(1, 3, 2);  // 9600, even
+  ShowListedSummary(controls_, values_);
+  const std::string listed = controls_.Text("Label208");
+  link_.settings().proposed_baud_code = 6;
+  link_.settings().proposed_parity_code = 2;
+  ShowProposedSummary(controls_, values_);
+  EXPECT_EQ(listed, controls_.Text("Label208"));
+  Choose(1, 0, 0);
+  ShowListedSummary(controls_, values_);
+  EXPECT_NE(listed, controls_.Text("Label208"));
 }
 
 TEST_F(ExchangeTest, CompatibilityPageAsksAsTheExchangeTabDoesAndSendsNothing) {

@@ -116,6 +116,20 @@ TEST_F(ExternalSensorTest, WritesSendWhatTheFieldsHoldAndStopAtAFailedHalf) {
   for (const std::string& line : Journal()) EXPECT_EQ(line.find("1984"), std::string::npos);
 }
 
+TEST_F(ExternalSensorTest, AUnitCodeThePageDoesNotKnowIsNeverWrittenAsAnother) {
+  meter_.Set(1930, 1);
+  ASSERT_EQ(Button56Click(ctx_), BlockOutcome::kDone);
+  EXPECT_EQ(controls_.ItemIndex("ComboBox32"), 1);
+  meter_.Set(1930, 3);
+  ASSERT_EQ(Button56Click(ctx_), BlockOutcome::kDone);
+  EXPECT_EQ(controls_.ItemIndex("ComboBox32"), -1);
+  bus_.ClearJournal();
+  dialogs_.Clear();
+  EXPECT_EQ(Button57Click(ctx_), BlockOutcome::kInputError);
+  EXPECT_TRUE(Journal().empty());
+  EXPECT_EQ(dialogs_.boxes().at(0).caption, kCaptionInputError);
+}
+
 TEST_F(ExternalSensorTest, FieldThatDoesNotConvertStopsTheWriteBeforeAnyExchange) {
   ASSERT_EQ(Button56Click(ctx_), BlockOutcome::kDone);
   ASSERT_EQ(Button59Click(ctx_), BlockOutcome::kDone);
