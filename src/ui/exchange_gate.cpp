@@ -65,6 +65,12 @@ void ExchangeGate::RunNextQueued() {
   ScheduleNext();
 }
 
+void ExchangeGate::DropQueued() {
+  if (queue_.empty()) return;
+  queue_.clear();
+  NotifyBusy();
+}
+
 void ExchangeGate::NotifyBusy() {
   emit activityChanged();
   const bool busy = Busy();

@@ -7,7 +7,8 @@
 //  - an operator action runs at once when the gate is free; otherwise it
 //    waits its turn and runs as soon as the work in progress has ended and
 //    its stack has unwound (actions waiting run in arrival order, one after
-//    the other, never inside another and never dropped);
+//    the other, never inside another and never dropped, but when the window
+//    closes);
 //  - a timer tick finding the gate busy is skipped, as a polling cycle that
 //    found the line in use would be.
 // Anything that touches the port (open, close, re-open on a changed line
@@ -38,6 +39,10 @@ class ExchangeGate final : public QObject {
   void RunOperatorAction(std::function<void()> action);
   // Runs `action` now and returns true, or returns false when busy.
   bool TryRunTimerAction(std::function<void()> action);
+  // Forgets the actions still waiting (the window is closing: what the
+  // operator clicked before the close must not reach the instrument after
+  // it); the one running ends as usual.
+  void DropQueued();
 
   // True from the start of an action until the last queued one has ended.
   bool Busy() const { return running_ || !queue_.empty(); }

@@ -231,12 +231,14 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  // The transaction in progress, and the actions queued behind it, end
-  // first: the instrument is not left in the middle of an operation, and the
-  // profile saved then holds what they brought.  The window stays until the
-  // gate is free and then closes, which ends the program.
+  // The transaction in progress ends first: the instrument is not left in
+  // the middle of an operation, and the profile saved then holds what it
+  // brought.  Actions still waiting behind it are dropped: nothing the
+  // operator clicked goes to the instrument after the close.  The window
+  // stays until the gate is free and then closes, which ends the program.
   if (context_.gate != nullptr && context_.gate->Busy()) {
     event->ignore();
+    context_.gate->DropQueued();
     if (!close_after_exchange_) {
       close_after_exchange_ = true;
       connect(context_.gate, &ExchangeGate::busyChanged, this, &MainWindow::CloseAfterExchange,

@@ -18,7 +18,11 @@ TEST_F(WindowTest, CloseDuringAnExchangeEndsTheProgramAfterItAndReportsAnUnwrita
   meter_.AddFault(sim::Fault{sim::FaultKind::kDelay, 300, 0, -1, 0});
   bool refused = false;  // the close arrives while the read waits
   context_.link.SetEventPump([&] {
-    if (!refused && context_.link.InTransaction()) refused = !window_->close();
+    if (!refused && context_.link.InTransaction()) {
+      // Clicked before the close, still waiting when it comes: dropped.
+      Find<QPushButton>("Button12")->click();
+      refused = !window_->close();
+    }
     ExchangeGate::PumpEvents();
   });
   QTimer::singleShot(0, window_.get(), [this] { Find<QPushButton>("Button10")->click(); });
@@ -28,6 +32,9 @@ TEST_F(WindowTest, CloseDuringAnExchangeEndsTheProgramAfterItAndReportsAnUnwrita
   EXPECT_EQ(QApplication::exec(), 0);
   context_.link.SetEventPump(ExchangeGate::LinkEventPump());
   EXPECT_TRUE(refused);
+  for (const std::string& request : bus_.JournalSummary()) {
+    EXPECT_NE(request, "read 1792 x2") << "the output-type read ran after the close";
+  }
   // Written after the read: it holds what the read brought.
   EXPECT_EQ(IniFile(dir_.File("recent.prf")).ReadInteger("izm_to_comp", "izm_flow_v_ns", -1), 10);
 

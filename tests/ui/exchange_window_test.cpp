@@ -94,5 +94,17 @@ TEST_F(ExchangeWindowTest, WriteShowsTheBusyPanelAndTheLinkControlsFollowTheInst
   EXPECT_EQ(lock.outcome, sim::Outcome::kAnswered);
 }
 
+TEST_F(ExchangeWindowTest, TheSummaryFollowsEveryBaudAndParityList) {
+  const auto summary = [this] { return Find<QLabel>("Label208")->text(); };
+  QString before = summary();
+  for (const auto& [list, index] :
+       {std::pair{"ComboBox14", 2}, std::pair{"ComboBox46", 6}, std::pair{"ComboBox47", 1}}) {
+    SCOPED_TRACE(list);
+    Operator(list, index);
+    EXPECT_NE(summary(), before);
+    before = summary();
+  }
+}
+
 }  // namespace
 }  // namespace qmx::test
