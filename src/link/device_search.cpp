@@ -12,7 +12,6 @@ namespace {
 
 constexpr uint16_t kBaud9600 = 6;
 constexpr uint16_t kBaud19200 = 7;
-constexpr uint32_t kAddressLimit = 256;  // addresses travel in one byte
 constexpr unsigned kParityCount = 3;
 
 constexpr std::array<const char*, 8> kRateTexts = {"1200",  "2400",  "4800",  "9600",
@@ -47,19 +46,23 @@ unsigned ParitiesOn(const SearchRanges& ranges, uint16_t from_parity = 0) {
   return count;
 }
 
-// Addresses from `from` to the last one of the range, the first tried even
-// when it lies beyond the range (the loop tries before it checks).
-unsigned AddressesFrom(const SearchRanges& ranges, uint32_t from) {
-  const uint32_t last = std::min<uint32_t>(ranges.end, kAddressLimit - 1);
-  return from > last ? 1u : last - from + 1;
+uint32_t LastAddress(const SearchRanges& ranges) {
+  return std::min<uint32_t>(ranges.end, kLastSearchAddress);
 }
 
-// The status a read gets when the line stays silent: nothing, so every
-// check of the answer fails.
+// Addresses from `from` to the last one of the range.
+unsigned AddressesFrom(const SearchRanges& ranges, uint32_t from) {
+  const uint32_t last = LastAddress(ranges);
+  return from > last ? 0u : last - from + 1;
+}
+
 }  // namespace
 
 SearchRanges NormalizeSearchRanges(SearchRanges ranges) {
   if (ranges.end < ranges.beg) std::swap(ranges.beg, ranges.end);
+  if (ranges.beg < kFirstSearchAddress && ranges.end >= kFirstSearchAddress) {
+    ranges.beg = kFirstSearchAddress;
+  }
   if (ranges.parity_non == 0 && ranges.parity_odd == 0 && ranges.parity_ev == 0) {
     ranges.parity_non = ranges.parity_odd = ranges.parity_ev = 1;
   }
@@ -68,6 +71,11 @@ SearchRanges NormalizeSearchRanges(SearchRanges ranges) {
     ranges.baud[kBaud19200 - kFirstBaudCode] = 1;
   }
   return ranges;
+}
+
+bool SearchAddressesChosen(const SearchRanges& ranges) {
+  return ranges.beg >= kFirstSearchAddress && ranges.beg <= ranges.end &&
+         ranges.end <= kLastSearchAddress;
 }
 
 std::string FoundLineText(const FoundInstrument& found) {
@@ -91,6 +99,7 @@ std::string ProbeText(uint16_t baud_code, uint16_t parity, uint32_t address) {
 }
 
 unsigned SearchProbeCount(const SearchRanges& ranges) {
+  if (!SearchAddressesChosen(ranges)) return 0;
   unsigned rates = 0;
   for (uint16_t code = kFirstBaudCode; code <= kLastBaudCode; ++code) {
     rates += RateOn(ranges, code) ? 1 : 0;
@@ -116,7 +125,7 @@ int64_t SearchTimeLeftMs(const LinkSettings& settings, const SearchRanges& range
   if (RateOn(ranges, position.baud_code)) {
     // The rest of this address, then the addresses after it.
     unsigned probes = ParitiesOn(ranges, position.parity);
-    const uint32_t last = std::min<uint32_t>(ranges.end, kAddressLimit - 1);
+    const uint32_t last = LastAddress(ranges);
     if (position.address < last) probes += (last - position.address) * ParitiesOn(ranges);
     ms += probes * SilentProbeMs(settings, position.baud_code, counts);
   }
@@ -153,13 +162,19 @@ int64_t DeviceSearch::TimeLeftMs(const SearchRanges& ranges, const SearchPositio
 
 SearchEnd DeviceSearch::Run(const SearchRanges& ranges, const SearchProbe& probe,
                             SearchHost& host) {
+  quiet_ = false;
+  if (!SearchAddressesChosen(ranges)) {
+    // Before anything is opened or sent, and before the list of an earlier
+    // search is cleared: the operator only has to choose the addresses.
+    host.ShowEnd(SearchEnd::kNoAddresses);
+    return SearchEnd::kNoAddresses;
+  }
   LineParameters& line = link_.line();
   const uint16_t saved_address = line.network_address;
   const uint16_t saved_parity = line.parity_code;
   const uint16_t saved_baud = line.baud_code;
 
   found_.clear();
-  quiet_ = false;
   SearchPosition at{kFirstBaudCode, ranges.beg, 0};
   host.ShowTable(ranges, found_);
   running_ = true;
@@ -203,7 +218,7 @@ SearchEnd DeviceSearch::Run(const SearchRanges& ranges, const SearchProbe& probe
       if (++at.parity < kParityCount) continue;
       at.parity = 0;
       ++at.address;
-      if (at.address <= ranges.end && at.address < kAddressLimit) {
+      if (at.address <= LastAddress(ranges)) {
         link_.PumpEvents();
         continue;
       }

@@ -31,6 +31,15 @@ inline constexpr char kSearchCompletedText[] = "Процедура поиска 
 inline constexpr char kSearchTooManyText[] =
     "Процедура поиска завершена.На линии слишком много приборов.";
 inline constexpr char kSearchStoppedText[] = "Процедура поиска завершена пользователем.";
+// The address lists name no address the search may try.
+inline constexpr char kSearchNoAddressText[] =
+    "Не выбран диапазон адресов для поиска: начальный и последний адрес должны быть от 1 до 247.";
+
+// The addresses a search tries.  At 0 the master takes an answer from any
+// address and at 255 it takes any answer unchecked, so neither can tell
+// that an instrument is there.
+inline constexpr uint16_t kFirstSearchAddress = 1;
+inline constexpr uint16_t kLastSearchAddress = 247;
 
 // One instrument that answered: the line it answered on.
 struct FoundInstrument {
@@ -42,10 +51,11 @@ struct FoundInstrument {
 };
 
 enum class SearchEnd {
-  kCompleted,   // every combination tried
-  kTooMany,     // the list is full
-  kStopped,     // the operator stopped it
-  kPortFailed,  // the port could not be opened; ends like a stop
+  kCompleted,    // every combination tried
+  kTooMany,      // the list is full
+  kStopped,      // the operator stopped it
+  kPortFailed,   // the port could not be opened; the open has told the operator
+  kNoAddresses,  // the range holds no address to try; nothing was sent
 };
 
 // What the first read of a probe returned.
@@ -63,9 +73,13 @@ struct SearchPosition {
 };
 
 // The settings as the operator left them in the controls, made usable: a
-// reversed address range is turned round, no parity ticked means all three,
-// no rate ticked means 9600 and 19200.
+// reversed address range is turned round, a range from address 0 starts at
+// 1, no parity ticked means all three, no rate ticked means 9600 and 19200.
 SearchRanges NormalizeSearchRanges(SearchRanges ranges);
+// Whether the (normalised) range holds addresses to try, all of them within
+// kFirstSearchAddress..kLastSearchAddress.  An address list left without a
+// choice (the profile's address is one no list holds) leaves none.
+bool SearchAddressesChosen(const SearchRanges& ranges);
 
 // "Скорость 19200  без парит. Сет. номер 1"
 std::string FoundLineText(const FoundInstrument& found);
@@ -105,7 +119,8 @@ class SearchHost {
   // Before probe `probe` of `total`; `left_ms` is the longest the rest of
   // the search can take, that probe included.
   virtual void ShowProgress(unsigned probe, unsigned total, int64_t left_ms) = 0;
-  // The box that ends the search.
+  // How the search ended, for the box that tells so; kNoAddresses is an
+  // input error, and after kPortFailed the port's own box has said it all.
   virtual void ShowEnd(SearchEnd end) = 0;
 };
 
@@ -118,7 +133,8 @@ class DeviceSearch {
 
   // Runs the whole search with `ranges` (already normalised) and returns
   // how it ended.  The line parameters in force before are in force again
-  // afterwards and the port is re-opened with them.
+  // afterwards and the port is re-opened with them.  A range without an
+  // address to try ends at once: nothing is opened or sent.
   SearchEnd Run(const SearchRanges& ranges, const SearchProbe& probe, SearchHost& host);
   // The stop button: the search ends after the probe in progress.
   void Stop() { running_ = false; }

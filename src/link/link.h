@@ -83,16 +83,26 @@ class Link {
                       uint16_t stop_bits, uint16_t timeout, uint16_t report_failure);
   // OpenPort with the current line parameters and byte size 8.
   OpenResult OpenCurrentPort(uint16_t report_failure);
+  // Closes the port for good: no transaction opens it again until the next
+  // OpenPort.
   void ClosePort();
   bool IsOpen() const { return port_ != nullptr; }
-  // Why the port is not open, when the last open failed for a reason the
-  // operator can act on; null while the port is open or the cause is unknown.
+  // Why the port is not open, when the last open failed (or its device went
+  // away) for a reason the operator can act on; null while the port is open
+  // or the cause is unknown.
   const PortFailure* port_failure() const;
+  // Once OpenPort has been asked for, the link means the port to be open
+  // with the current line parameters until ClosePort.  A transaction that
+  // finds it closed (its open failed, its device went away) first opens it
+  // again, once and quietly: a converter plugged back in or an instrument
+  // program started again serves the next exchange without the operator.
+  bool port_wanted() const { return port_wanted_; }
   // The start-up modem-line operation: clear RTS, then set DTR.
   void ClearRtsSetDtr();
   PortProvider& ports() { return ports_; }
   // Puts an already open port in place of the current one, without the open
-  // sequence; unit tests hand the link a scripted port this way.
+  // sequence; unit tests hand the link a scripted port this way (and the
+  // link never opens a port of its own behind it).
   void AttachPortForTesting(std::unique_ptr<SerialPort> port) { port_ = std::move(port); }
 
   // --- Modbus RTU master --------------------------------------------------
@@ -108,6 +118,18 @@ class Link {
   bool InTransaction() const { return in_transaction_; }
 
  private:
+  // The two transactions proper, on whatever port the link holds.
+  uint16_t ReadTransaction(uint16_t start, uint8_t count, uint16_t* values, uint16_t* exception);
+  uint16_t WriteTransaction(uint16_t start, uint8_t count, const uint16_t* values,
+                            uint16_t* exception, std::string_view description);
+  // Before a transaction: the wanted port, closed or gone, is opened again.
+  void RestorePort();
+  // After a transaction: a port whose device went away is let go, and the
+  // reason is kept for the report of the failed exchange.
+  void ReleaseGonePort();
+  // The port failure of a device that went away from under the open port.
+  PortFault GoneFault(uint16_t number);
+
   PortProvider& ports_;
   Clock& clock_;
   LinkSettings settings_;
@@ -120,6 +142,9 @@ class Link {
   uint32_t open_interval_ms_ = 0;
   uint32_t open_multiplier_ms_ = 0;
   bool in_transaction_ = false;
+  bool port_wanted_ = false;
+  // The number the open port was opened under.
+  uint16_t open_number_ = 0;
 };
 
 }  // namespace qmx

@@ -60,7 +60,9 @@ OpenResult Link::OpenPort(uint16_t port, uint16_t baud_code, uint16_t byte_size,
     return result;
   }
   // One handle in the program: the old one goes first, whatever follows.
-  ClosePort();
+  port_.reset();
+  // From now on the link keeps this port open, failed or not (see RestorePort).
+  port_wanted_ = true;
 
   LineConfig config;
   config.baud = BaudRateOfCode(baud_code);
@@ -87,6 +89,7 @@ OpenResult Link::OpenPort(uint16_t port, uint16_t baud_code, uint16_t byte_size,
     return result;
   }
   port_failure_ = PortFailure{};
+  open_number_ = port;
 
   // An unknown baud code keeps the interval and multiplier of the last open.
   const int open_timeout = OpenTimeoutOfCode(baud_code);
@@ -111,6 +114,41 @@ void Link::ClosePort() {
   // Same rule as the open: never while a transaction is using the port.
   if (in_transaction_) return;
   port_.reset();
+  port_wanted_ = false;
+}
+
+PortFault Link::GoneFault(uint16_t number) {
+  // A provider of real devices can tell whether the device is missing or
+  // already back (then a busy one may even have been taken by another
+  // program).  Otherwise the port said itself that its device has gone.
+  auto* inspector = dynamic_cast<PortInspector*>(&ports_);
+  return inspector != nullptr ? inspector->Probe(number) : PortFault::kMissing;
+}
+
+void Link::RestorePort() {
+  if (!port_wanted_ || in_transaction_) return;
+  const bool gone = port_ != nullptr && port_->Gone();
+  if (port_ != nullptr && !gone) return;
+  // Quietly: the exchange that follows reports what the operator must know.
+  // The line may have changed since the port was lost; the current one is
+  // what the exchange is meant for.
+  const bool was_missing = port_failure_.fault == PortFault::kMissing;
+  OpenCurrentPort(0);
+  // A provider that cannot tell why an open failed leaves the cause as it
+  // was: a device that went away, or was missing, is missing still.
+  if (port_ == nullptr && (gone || was_missing) && port_failure_.fault == PortFault::kNone) {
+    port_failure_.fault = PortFault::kMissing;
+  }
+}
+
+void Link::ReleaseGonePort() {
+  if (port_ == nullptr || !port_->Gone()) return;
+  port_.reset();
+  // A device that is back already is opened by the next transaction; until
+  // then the port is closed for no reason the operator must act on.
+  port_failure_.fault = GoneFault(open_number_);
+  port_failure_.number = open_number_;
+  port_failure_.device = ports_.DevicePath(open_number_);
 }
 
 void Link::ClearRtsSetDtr() {

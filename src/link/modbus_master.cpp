@@ -121,6 +121,25 @@ uint16_t Link::ReadHoldingRegisters(uint16_t start, uint8_t count, uint16_t* val
   if (exception != nullptr) *exception = 0;
   if (in_transaction_) return kStatusRefusedBusy;
   if (count == 0 || count > kMaxReadCount || values == nullptr) return kStatusRefusedBadCount;
+  RestorePort();
+  const uint16_t status = ReadTransaction(start, count, values, exception);
+  ReleaseGonePort();
+  return status;
+}
+
+uint16_t Link::WriteMultipleRegisters(uint16_t start, uint8_t count, const uint16_t* values,
+                                      uint16_t* exception, std::string_view description) {
+  if (exception != nullptr) *exception = 0;
+  if (in_transaction_) return kStatusRefusedBusy;
+  if (count == 0 || count > kMaxWriteCount || values == nullptr) return kStatusRefusedBadCount;
+  RestorePort();
+  const uint16_t status = WriteTransaction(start, count, values, exception, description);
+  ReleaseGonePort();
+  return status;
+}
+
+uint16_t Link::ReadTransaction(uint16_t start, uint8_t count, uint16_t* values,
+                               uint16_t* exception) {
   BusyScope busy(in_transaction_);
   const int64_t started_ms = log_.TransactionStart();
 
@@ -198,11 +217,8 @@ uint16_t Link::ReadHoldingRegisters(uint16_t start, uint8_t count, uint16_t* val
   return status;
 }
 
-uint16_t Link::WriteMultipleRegisters(uint16_t start, uint8_t count, const uint16_t* values,
-                                      uint16_t* exception, std::string_view description) {
-  if (exception != nullptr) *exception = 0;
-  if (in_transaction_) return kStatusRefusedBusy;
-  if (count == 0 || count > kMaxWriteCount || values == nullptr) return kStatusRefusedBadCount;
+uint16_t Link::WriteTransaction(uint16_t start, uint8_t count, const uint16_t* values,
+                                uint16_t* exception, std::string_view description) {
   BusyScope busy(in_transaction_);
   const int64_t started_ms = log_.TransactionStart();
 

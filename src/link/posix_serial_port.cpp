@@ -303,7 +303,18 @@ bool PosixSerialPort::Configure(const LineConfig& config) {
 }
 
 void PosixSerialPort::Purge() {
-  if (!vanished_) ::tcflush(fd_, TCIOFLUSH);
+  if (!vanished_ && ::tcflush(fd_, TCIOFLUSH) != 0 && IsVanishedErrno(errno)) vanished_ = true;
+}
+
+bool PosixSerialPort::Gone() {
+  if (vanished_) return true;
+  pollfd pfd{fd_, POLLIN, 0};
+  // A tty with CLOCAL set is only hung up when its device has gone; a
+  // receive error never shows here, it is counted by the driver.
+  if (::poll(&pfd, 1, 0) > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+    vanished_ = true;
+  }
+  return vanished_;
 }
 
 uint32_t LineErrorsBetween(const LineErrorCounts& before, const LineErrorCounts& now) {
@@ -367,7 +378,7 @@ size_t PosixSerialPort::Write(const uint8_t* data, size_t size) {
     const int64_t left = deadline - NowUs();
     if (left <= 0) return written;
     pollfd pfd{fd_, POLLOUT, 0};
-    if (::poll(&pfd, 1, SliceMs(left)) > 0 && (pfd.revents & (POLLERR | POLLNVAL)) != 0) {
+    if (::poll(&pfd, 1, SliceMs(left)) > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
       vanished_ = true;
       return written;
     }

@@ -73,6 +73,11 @@ class PosixSerialPort final : public SerialPort {
   void SetRts(bool on) override;
   void SetDtr(bool on) override;
 
+  // Besides what the reads and writes have seen, asks the driver without
+  // waiting: a tty that was hung up (the converter pulled out, the far end
+  // of a pseudo-terminal closed) reports it to poll().
+  bool Gone() override;
+
   const std::string& path() const { return path_; }
   const ReadTimeouts& timeouts() const { return timeouts_; }
   // The device reported it is gone; only a new open brings it back.

@@ -63,6 +63,11 @@ class SerialPort {
   virtual size_t Read(uint8_t* data, size_t size, const EventPump* pump) = 0;
   virtual void SetRts(bool on) = 0;
   virtual void SetDtr(bool on) = 0;
+  // The device has gone from under the open port (a USB converter pulled
+  // out, the far end of a pseudo-terminal closed, a connection dropped):
+  // nothing passes through this port any more, only a new open of the
+  // device can bring the line back.
+  virtual bool Gone() { return false; }
 };
 
 // Finds and opens ports by their COM number (1..255).

@@ -100,8 +100,10 @@ std::vector<TimedByte> Bus::Receive(const uint8_t* data, size_t size, const Line
       discarding_ = true;
     }
   }
-  std::sort(out.begin(), out.end(),
-            [](const TimedByte& a, const TimedByte& b) { return a.at_us < b.at_us; });
+  // Stable: without pacing every byte of an answer carries the same time,
+  // and only their order in the answer says which comes first.
+  std::stable_sort(out.begin(), out.end(),
+                   [](const TimedByte& a, const TimedByte& b) { return a.at_us < b.at_us; });
   return out;
 }
 

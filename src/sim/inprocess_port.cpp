@@ -63,7 +63,7 @@ uint32_t InProcessPort::ClearErrors() {
 }
 
 size_t InProcessPort::Write(const uint8_t* data, size_t size) {
-  if (size == 0) return 0;
+  if (size == 0 || Gone()) return 0;
   const int64_t char_us = CharTimeUs(config_.baud);
   // The driver sends after whatever it is still sending.
   const int64_t start = std::max(NowUs(), transmit_free_us_);
@@ -78,7 +78,8 @@ size_t InProcessPort::Write(const uint8_t* data, size_t size) {
 }
 
 size_t InProcessPort::Read(uint8_t* data, size_t size, const EventPump* pump) {
-  if (size == 0) return 0;
+  // A device that has gone answers nothing, and at once, as a hung-up tty does.
+  if (size == 0 || Gone()) return 0;
   const int64_t start = NowUs();
   const bool has_total = timeouts_.multiplier_ms != 0 || timeouts_.constant_ms != 0;
   const int64_t total_deadline =
@@ -95,6 +96,8 @@ size_t InProcessPort::Read(uint8_t* data, size_t size, const EventPump* pump) {
     if (!incoming_.empty() && incoming_.front().at_us <= deadline) {
       const TimedByte b = incoming_.front();
       WaitUntilUs(b.at_us, pump);
+      // Pulled out while the answer came in: the rest never arrives.
+      if (Gone()) break;
       incoming_.pop_front();
       data[got++] = b.value;
       if (b.line_error) errors_ |= kLineErrorFraming;
@@ -114,7 +117,10 @@ void InProcessPortProvider::Attach(uint16_t number, Bus& bus) {
 }
 
 void InProcessPortProvider::Detach(uint16_t number) {
-  ports_.erase(number);
+  auto it = ports_.find(number);
+  if (it == ports_.end()) return;
+  if (it->second.gone) *it->second.gone = true;
+  ports_.erase(it);
 }
 
 std::unique_ptr<SerialPort> InProcessPortProvider::Open(uint16_t number, const LineConfig& config,
@@ -131,6 +137,8 @@ std::unique_ptr<SerialPort> InProcessPortProvider::Open(uint16_t number, const L
   auto port = std::make_unique<InProcessPort>(*it->second.bus, clock_, config);
   *it->second.in_use = true;
   port->SetReleaseFlag(it->second.in_use);
+  it->second.gone = std::make_shared<bool>(false);
+  port->SetGoneFlag(it->second.gone);
   last_ = port.get();
   in_use_last_ = it->second.in_use;
   ++open_count_;

@@ -37,6 +37,9 @@ class InProcessPort final : public SerialPort {
   size_t Read(uint8_t* data, size_t size, const EventPump* pump) override;
   void SetRts(bool on) override { rts_ = on; }
   void SetDtr(bool on) override { dtr_ = on; }
+  // The provider's Detach pulls the device out from under an open port:
+  // from then on nothing passes, as on a converter that was unplugged.
+  bool Gone() override { return gone_ != nullptr && *gone_; }
 
   const LineConfig& config() const { return config_; }
   const ReadTimeouts& timeouts() const { return timeouts_; }
@@ -44,6 +47,8 @@ class InProcessPort final : public SerialPort {
   bool dtr() const { return dtr_; }
   // Released when the port is destroyed (the provider's exclusive use).
   void SetReleaseFlag(std::shared_ptr<bool> in_use) { in_use_ = std::move(in_use); }
+  // Set by the provider when the device is taken away.
+  void SetGoneFlag(std::shared_ptr<bool> gone) { gone_ = std::move(gone); }
 
  private:
   // The line's own time, finer than the clock's milliseconds; never behind
@@ -63,6 +68,7 @@ class InProcessPort final : public SerialPort {
   bool rts_ = false;
   bool dtr_ = false;
   std::shared_ptr<bool> in_use_;
+  std::shared_ptr<bool> gone_;
 };
 
 // Serves COM numbers whose devices are buses of virtual instruments.
@@ -72,6 +78,8 @@ class InProcessPortProvider final : public PortProvider {
 
   // COM `number` leads to `bus` from now on.
   void Attach(uint16_t number, Bus& bus);
+  // The device of COM `number` goes away; a port open on it is gone (see
+  // InProcessPort::Gone) and stays so even when the number is attached again.
   void Detach(uint16_t number);
 
   // Exclusive, like a real device: a second open of a port in use fails.
@@ -88,6 +96,7 @@ class InProcessPortProvider final : public PortProvider {
   struct Entry {
     Bus* bus = nullptr;
     std::shared_ptr<bool> in_use;
+    std::shared_ptr<bool> gone;  // of the port open on it
   };
   VirtualClock& clock_;
   std::map<uint16_t, Entry> ports_;

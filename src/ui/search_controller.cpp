@@ -49,11 +49,28 @@ class SearchController::Host final : public SearchHost {
     controller_.ShowProgress(probe, total, left_ms);
   }
   void ShowEnd(SearchEnd end) override {
-    const char* text = kSearchStoppedText;
-    if (end == SearchEnd::kCompleted) text = kSearchCompletedText;
-    if (end == SearchEnd::kTooMany) text = kSearchTooManyText;
-    controller_.context_.dialogs.ShowBox(text, kSearchCaption, BoxButtons::kOk,
-                                         BoxIcon::kInformation);
+    Dialogs& dialogs = controller_.context_.dialogs;
+    const char* text = nullptr;
+    switch (end) {
+      case SearchEnd::kCompleted:
+        text = kSearchCompletedText;
+        break;
+      case SearchEnd::kTooMany:
+        text = kSearchTooManyText;
+        break;
+      case SearchEnd::kStopped:
+        text = kSearchStoppedText;
+        break;
+      case SearchEnd::kPortFailed:
+        // "Невозможно открыть последовательный порт" has been shown; nobody
+        // stopped the search, so no box of the search's own follows.
+        return;
+      case SearchEnd::kNoAddresses:
+        // Nothing is written either way, so the box has no follow-up.
+        dialogs.InputError(kSearchNoAddressText, false);
+        return;
+    }
+    dialogs.ShowBox(text, kSearchCaption, BoxButtons::kOk, BoxIcon::kInformation);
   }
 
  private:
@@ -188,12 +205,14 @@ void SearchController::TakeSettings() {
     auto* box = Control<QCheckBox>(kParityBoxes[i]);
     *parities[i] = box != nullptr && box->isChecked() ? 1 : 0;
   }
-  // An address list without a choice gives what the 16-bit setting makes of
-  // "no item": an address no list can show.
-  if (auto* first = Control<QComboBox>("ComboBox22")) {
+  // An address list without a choice shows an address of the profile that
+  // no list holds (248 and up); that address stays, and the search refuses
+  // it as an input error instead of searching up to it.
+  if (auto* first = Control<QComboBox>("ComboBox22");
+      first != nullptr && first->currentIndex() >= 0) {
     ranges.beg = static_cast<uint16_t>(first->currentIndex());
   }
-  if (auto* last = Control<QComboBox>("ComboBox23")) {
+  if (auto* last = Control<QComboBox>("ComboBox23"); last != nullptr && last->currentIndex() >= 0) {
     ranges.end = static_cast<uint16_t>(last->currentIndex());
   }
   ranges = NormalizeSearchRanges(ranges);

@@ -252,6 +252,58 @@ TEST_F(DeviceSearchTest, APortThatCannotBeOpenedEndsTheSearchAfterOneBox) {
   ExpectOperatorLineBack();
 }
 
+// An address list left without a choice (a profile's address that no list
+// holds), or a range of nothing but address 0: the search refuses before it
+// opens or sends anything, and leaves the line and the list as they were.
+TEST_F(DeviceSearchTest, ARangeWithoutAnAddressToTryIsRefusedBeforeAnythingIsSent) {
+  AddInstrument(5, 19200, Parity::kNone);
+  ASSERT_EQ(Run(Ranges({k19200}, 5, 5, {0})), SearchEnd::kCompleted);
+  const std::vector<std::string> earlier = host_.lines;
+  ASSERT_EQ(earlier.size(), 1u);
+  bus_.ClearJournal();
+
+  struct Case {
+    const char* what;
+    uint16_t beg;
+    uint16_t end;
+  };
+  const Case cases[] = {
+      // Once searched up to 255, where every probe "answered".
+      {"last list without a choice", 5, 65535},
+      {"first list without a choice", 65535, 5},
+      {"both lists without a choice", 65535, 65535},
+      {"a profile's addresses beyond the lists", 250, 252},
+      {"a profile's last address beyond the lists", 3, 248},
+      {"address 0 alone", 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const SearchRanges ranges = NormalizeSearchRanges(Ranges({k19200}, c.beg, c.end, {}));
+    EXPECT_FALSE(SearchAddressesChosen(ranges));
+    EXPECT_EQ(SearchProbeCount(ranges), 0u);
+    RecordingHost host(link_);
+    EXPECT_EQ(search_.Run(ranges, probe_, host), SearchEnd::kNoAddresses);
+    EXPECT_EQ(host.ends, std::vector<SearchEnd>{SearchEnd::kNoAddresses});
+    EXPECT_TRUE(host.opens.empty());
+    EXPECT_TRUE(host.progress.empty());
+    EXPECT_EQ(host.panel, "(untouched)");
+    EXPECT_TRUE(bus_.journal().empty());
+    EXPECT_FALSE(search_.running());
+    EXPECT_EQ(search_.found().size(), 1u);
+    EXPECT_EQ(link_.line().baud_code, k19200);
+    EXPECT_EQ(link_.line().parity_code, 2);
+    EXPECT_EQ(link_.line().network_address, 9);
+  }
+}
+
+TEST_F(DeviceSearchTest, AddressZeroIsNeverTriedAndTheListsShowWhereTheSearchBegins) {
+  AddInstrument(2, 19200, Parity::kNone);
+  EXPECT_EQ(Run(NormalizeSearchRanges(Ranges({k19200}, 0, 2, {0}))), SearchEnd::kCompleted);
+  EXPECT_EQ(Probes(), (std::vector<std::string>{"19200/none/1", "19200/none/2"}));
+  EXPECT_EQ(host_.shown_ranges.beg, 1);
+  EXPECT_EQ(host_.lines, std::vector<std::string>{"Скорость 19200  без парит. Сет. номер 2"});
+}
+
 TEST_F(DeviceSearchTest, TheSearchShowsItsSettingsAtTheStart) {
   const SearchRanges ranges = NormalizeSearchRanges(Ranges({}, 10, 3, {}));
   AddInstrument(3, 9600, Parity::kNone);
@@ -278,8 +330,12 @@ TEST(SearchRangesTest, NormalizeTurnsTheRangeRoundAndFillsEmptyChoices) {
       {"no parity", Ranges({k115200}, 1, 5, {}), Ranges({k115200}, 1, 5, {0, 1, 2})},
       {"no rate", Ranges({}, 1, 5, {2}), Ranges({k9600, k19200}, 1, 5, {2})},
       {"nothing at all", Ranges({}, 7, 7, {}), Ranges({k9600, k19200}, 7, 7, {0, 1, 2})},
-      {"as chosen", Ranges({k1200, k57600}, 0, 247, {0, 2}),
-       Ranges({k1200, k57600}, 0, 247, {0, 2})},
+      {"as chosen", Ranges({k1200, k57600}, 1, 247, {0, 2}),
+       Ranges({k1200, k57600}, 1, 247, {0, 2})},
+      {"from address 0", Ranges({k1200}, 0, 247, {1}), Ranges({k1200}, 1, 247, {1})},
+      {"down to address 0", Ranges({k1200}, 4, 0, {1}), Ranges({k1200}, 1, 4, {1})},
+      {"address 0 alone", Ranges({k1200}, 0, 0, {1}), Ranges({k1200}, 0, 0, {1})},
+      {"beyond the lists", Ranges({k1200}, 250, 5, {1}), Ranges({k1200}, 5, 250, {1})},
   };
   for (const Case& c : cases) {
     const SearchRanges got = NormalizeSearchRanges(c.taken);

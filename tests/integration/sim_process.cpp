@@ -116,12 +116,14 @@ bool SimProcess::Start(const std::vector<std::string>& options, std::string* err
     *error = "qmx41-sim not built (QMX_BINARY_DIR unset?)";
     return false;
   }
-  char dir[] = "/tmp/qmx41-sim-test.XXXXXX";
-  if (mkdtemp(dir) == nullptr) {
-    *error = "no temporary directory";
-    return false;
+  if (work_dir_.empty()) {
+    char dir[] = "/tmp/qmx41-sim-test.XXXXXX";
+    if (mkdtemp(dir) == nullptr) {
+      *error = "no temporary directory";
+      return false;
+    }
+    work_dir_ = dir;
   }
-  work_dir_ = dir;
   const std::string socket_path = work_dir_ + "/control";
   std::vector<std::string> argv{program, "--ports-dir", work_dir_ + "/ports", "--control",
                                 socket_path};
@@ -183,6 +185,15 @@ std::vector<unsigned> SimProcess::Get(unsigned start, unsigned count) {
 }
 
 void SimProcess::Stop() {
+  Terminate();
+  if (!work_dir_.empty()) {
+    std::error_code ec;
+    std::filesystem::remove_all(work_dir_, ec);
+    work_dir_.clear();
+  }
+}
+
+void SimProcess::Terminate() {
   if (control_fd_ >= 0) close(control_fd_);
   control_fd_ = -1;
   if (pid_ > 0) {
@@ -201,11 +212,6 @@ void SimProcess::Stop() {
   }
   if (out_fd_ >= 0) close(out_fd_);
   out_fd_ = -1;
-  if (!work_dir_.empty()) {
-    std::error_code ec;
-    std::filesystem::remove_all(work_dir_, ec);
-    work_dir_.clear();
-  }
 }
 
 }  // namespace qmx::sim::test

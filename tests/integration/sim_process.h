@@ -32,7 +32,8 @@ class SimProcess {
   SimProcess& operator=(const SimProcess&) = delete;
 
   // Starts the program with `options` besides --ports-dir and --control,
-  // and waits for its "ready".
+  // and waits for its "ready".  After Terminate() it serves the same ports
+  // directory again, so its line comes back under the same COM number.
   bool Start(const std::vector<std::string>& options, std::string* error);
   // One control command; returns the reply without its final "ok" line,
   // or "error: ..." as it came.
@@ -40,6 +41,9 @@ class SimProcess {
   // The values of `get START COUNT`.
   std::vector<unsigned> Get(unsigned start, unsigned count);
   void Stop();
+  // Ends the program as an operator does (SIGTERM), keeping its working
+  // directory for the next Start(); returns once the process is gone.
+  void Terminate();
 
   const std::string& ports_dir() const { return ports_dir_; }
   const std::string& device() const { return device_; }

@@ -208,6 +208,38 @@ TEST_F(MeasuredPollingTest, ModulePollRunsOnlyOnItsPage) {
   EXPECT_EQ(Lines(dir_.File("izm_modul.txt")).size(), 1u);
 }
 
+// The USB converter is pulled out during the poll and plugged back in: the
+// cycles in between fail and a read says the port is missing; the first
+// cycle after it reads the instrument again, without "Обновить".
+TEST_F(MeasuredPollingTest, AConverterPluggedBackInServesTheNextCycleByItself) {
+  Click("BitBtn25");
+  polling_->Timer3Timer();
+  const ExchangeCounters& counters = context_.measurement.counters;
+  ASSERT_EQ(counters.exchange_errors, 0);
+  const std::string flow = Text("Panel116");
+
+  ports_.ports().Detach(1);
+  polling_->Timer3Timer();
+  polling_->Timer3Timer();
+  EXPECT_EQ(counters.exchange_errors, 2);
+  EXPECT_EQ(Text("Memo1"), "Ошибка обмена");
+  EXPECT_TRUE(dialogs_.boxes().empty());  // the poll shows no boxes
+  Click("BitBtn5");                       // a read of its own stops the poll
+  EXPECT_EQ(dialogs_.texts(), std::vector<std::string>{"Ответа не было.\nПорт COM1 не найден."});
+
+  dialogs_.Clear();
+  dialogs_.ExpectNoBoxes();
+  bus_.ClearJournal();
+  meter_.SetFlow(40.0, 0.0);
+  PlugInstrument(1);
+  Click("BitBtn25");
+  polling_->Timer3Timer();
+  EXPECT_EQ(counters.exchange_errors, 2);  // the cycles while it was away, no more
+  EXPECT_EQ(bus_.JournalSummary(), (std::vector<std::string>{"read 256 x49", "read 305 x2"}));
+  EXPECT_NE(Text("Panel116"), flow);
+  EXPECT_NE(Text("Memo1"), "Ошибка обмена");
+}
+
 TEST_F(MeasuredPollingTest, StatusLineShowsTheExchangeTimeAndThePollPeriod) {
   Silence();
   Click("BitBtn25");

@@ -255,6 +255,77 @@ TEST_F(SearchWindowTest, ClosingTheWindowEndsTheSearchFirstAndSavesTheProfileAft
   EXPECT_EQ(profile.ReadInteger("Seach", "9600", -1), 0);
 }
 
+// A profile whose search addresses no list holds leaves an address list
+// without a choice.  The start is then an input error: no probe, no port
+// opened, no hit at the address where the master checks no answer.
+struct UnlistedAddresses {
+  const char* what;
+  const char* profile_keys;
+  int first_index;  // what ComboBox22 shows
+  int last_index;
+};
+
+void PrintTo(const UnlistedAddresses& addresses, std::ostream* out) {
+  *out << addresses.what;
+}
+
+class SearchAddressErrorTest : public SearchWindowTest,
+                               public ::testing::WithParamInterface<UnlistedAddresses> {};
+
+TEST_P(SearchAddressErrorTest, IsAnInputErrorAndNothingIsSent) {
+  const UnlistedAddresses& c = GetParam();
+  WriteText(dir_.File("recent.prf"),
+            std::string("[Seach]\n1200=0\n2400=0\n4800=0\n9600=0\n19200=1\n38400=0\n"
+                        "57600=0\n115200=0\nparity_non=1\nparity_odd=0\nparity_ev=0\n") +
+                c.profile_keys);
+  StartOnSearchPage();
+  ASSERT_EQ(Find<QComboBox>("ComboBox22")->currentIndex(), c.first_index);
+  ASSERT_EQ(Find<QComboBox>("ComboBox23")->currentIndex(), c.last_index);
+  ports_.ClearRecord();
+
+  PressStart();
+
+  ASSERT_EQ(dialogs_.box_count(), 1u) << ::testing::PrintToString(dialogs_.texts());
+  EXPECT_EQ(dialogs_.LastBox().text, kSearchNoAddressText);
+  EXPECT_EQ(dialogs_.LastBox().caption, "Ошибка ввода");
+  EXPECT_EQ(dialogs_.LastBox().icon, BoxIcon::kExclamation);
+  EXPECT_TRUE(bus_.journal().empty());
+  EXPECT_TRUE(ports_.opened().empty());
+  EXPECT_TRUE(ListLines().isEmpty());
+  EXPECT_TRUE(Find<QPushButton>("Button41")->isEnabled());
+  EXPECT_FALSE(gate_.Busy());
+  ExpectPortAtOperatorLine();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Profiles, SearchAddressErrorTest,
+    ::testing::Values(UnlistedAddresses{"BothBeyondTheLists", "beg=250\nend=252\n", -1, -1},
+                      UnlistedAddresses{"TheLastBeyondTheLists", "beg=2\nend=250\n", 2, -1}),
+    [](const ::testing::TestParamInfo<UnlistedAddresses>& info) { return info.param.what; });
+
+// The open of the first probe fails: its box is the only one, since nobody
+// stopped the search.
+TEST_F(SearchWindowTest, APortThatCannotBeOpenedShowsItsOwnBoxAlone) {
+  WriteText(dir_.File("dev.dat"),
+            "[COM_SETTINGS]\nNumber=4\nSettings=19200,E,8,1\n[DEVICE]\nNetAdrr=9\n"
+            "[SETTINGS]\nTimeOut=100\nReask_val=1\n[LOG]\nUseLogFile=0\n");
+  StartOnSearchPage();
+  Tick({"CheckBox27", "CheckBox31"});
+  Choose("ComboBox22", 1);
+  Choose("ComboBox23", 3);
+
+  PressStart();
+
+  EXPECT_EQ(dialogs_.texts(), std::vector<std::string>{kTextPortError});
+  EXPECT_EQ(dialogs_.LastBox().caption, kCaptionPortError);
+  EXPECT_TRUE(SearchBoxes().empty());
+  EXPECT_TRUE(bus_.journal().empty());
+  EXPECT_EQ(Find<QLabel>("Panel38")->text(), QString());
+  EXPECT_TRUE(Find<QPushButton>("Button41")->isEnabled());
+  EXPECT_EQ(context_.link.line().network_address, 9);
+  EXPECT_EQ(context_.link.line().parity_code, 2);
+}
+
 TEST_F(SearchWindowTest, ThePageShowsTheProfilesSettingsWhenTheWindowComesUp) {
   WriteText(dir_.File("recent.prf"),
             "[Seach]\n1200=1\n2400=0\n4800=0\n9600=0\n19200=0\n38400=1\n57600=1\n115200=0\n"
