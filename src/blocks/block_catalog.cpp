@@ -53,6 +53,24 @@ std::span<const Block* const> AllBlocks() {
   return blocks;
 }
 
+std::span<const ConfigPart> ConfigurationParts() {
+  static const std::vector<ConfigPart> parts = [] {
+    std::vector<ConfigPart> all;
+    Append(all, ExchangeConfigParts());
+    Append(all, CodeIntegrityConfigParts());
+    Append(all, MeasurementConfigParts());
+    Append(all, OutputConfigParts());
+    Append(all, DiscreteArchiveConfigParts());
+    Append(all, ClockPasswordConfigParts());
+    Append(all, ExternalSensorConfigParts());
+    Append(all, ModuleConfigParts());
+    Append(all, RecalculationConfigParts());
+    Append(all, UserRegisterConfigParts());
+    return all;
+  }();
+  return parts;
+}
+
 std::span<const ButtonHandler> BlockButtons() {
   static const std::vector<ButtonHandler> buttons = [] {
     std::vector<ButtonHandler> all;

@@ -15,6 +15,8 @@ namespace qmx {
 
 std::span<const Block* const> AllBlocks();
 std::span<const ButtonHandler> BlockButtons();
+// The instrument's configuration, part by part, in the order of the pages.
+std::span<const ConfigPart> ConfigurationParts();
 // Pairs of controls the window keeps in step.
 std::span<const ControlTwin> BlockTwins();
 

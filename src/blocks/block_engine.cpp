@@ -22,7 +22,7 @@ constexpr int kLockPauseAfterMs = 100;
 
 // Register words by register number: what a read brought in, or what a
 // write is about to send.
-using RegisterImage = std::map<uint16_t, uint16_t>;
+using RegisterImage = RegisterWords;
 
 bool Has(const RegisterImage& image, uint16_t reg, unsigned count) {
   for (unsigned i = 0; i < count; ++i) {
@@ -315,6 +315,8 @@ ExchangeResult WriteLockRegisters(BlockContext& ctx, const LockWrite& how, uint1
   return result;
 }
 
+}  // namespace
+
 ExchangeResult ReadStateWord(BlockContext& ctx) {
   Pause(ctx, kReadPauseMs);
   uint16_t word = 0;
@@ -326,6 +328,12 @@ ExchangeResult ReadStateWord(BlockContext& ctx) {
   }
   return result;
 }
+
+ExchangeResult WriteLock(BlockContext& ctx, bool open) {
+  return WriteLockRegisters(ctx, open ? kUnlockWrite : kLockWrite, open ? 1 : 0);
+}
+
+namespace {
 
 // Once the unlock has gone out (even one that seemed to fail may have
 // arrived), a guarded write that stops early closes the lock again.  Quiet:
@@ -385,10 +393,10 @@ ExchangeResult ReadBlock(BlockContext& ctx, const BlockOperation& operation) {
   return result;
 }
 
-ExchangeResult WriteBlock(BlockContext& ctx, const BlockOperation& operation, bool examine) {
-  RegisterImage image;
-  if (operation.stage != nullptr) operation.stage(ctx.values);
-  for (const Block* block : operation.blocks) Encode(ctx.values, *block, image);
+namespace {
+
+ExchangeResult SendImage(BlockContext& ctx, const BlockOperation& operation,
+                         const RegisterImage& image, bool examine) {
   std::vector<uint16_t> words;
   ExchangeResult repeated;
   for (const Transaction& t : operation.transactions) {
@@ -401,6 +409,105 @@ ExchangeResult WriteBlock(BlockContext& ctx, const BlockOperation& operation, bo
     Pause(ctx, t.pause_after_ms);
   }
   return examine ? repeated : ExchangeResult{};
+}
+
+}  // namespace
+
+ExchangeResult WriteBlock(BlockContext& ctx, const BlockOperation& operation, bool examine) {
+  RegisterImage image;
+  if (operation.stage != nullptr) operation.stage(ctx.values);
+  for (const Block* block : operation.blocks) Encode(ctx.values, *block, image);
+  return SendImage(ctx, operation, image, examine);
+}
+
+ExchangeResult ReadOperationWords(BlockContext& ctx, const BlockOperation& operation,
+                                  RegisterWords& words) {
+  std::vector<uint16_t> answer;
+  ExchangeResult repeated;
+  for (const Transaction& t : operation.transactions) {
+    Pause(ctx, kReadPauseMs);
+    answer.assign(t.count, 0);
+    ExchangeResult result;
+    result.status =
+        ctx.link.ReadHoldingRegisters(t.start, t.count, answer.data(), &result.exception);
+    if (ExchangeFailed(result)) return result;
+    repeated.status |= result.status & kStatusRepeated;
+    for (unsigned i = 0; i < t.count; ++i) words[static_cast<uint16_t>(t.start + i)] = answer[i];
+  }
+  return repeated;
+}
+
+ExchangeResult WriteOperationWords(BlockContext& ctx, const BlockOperation& operation,
+                                   const RegisterWords& words) {
+  RegisterImage image = words;
+  for (const Transaction& t : operation.transactions) {
+    for (unsigned i = 0; i < t.count; ++i) {
+      const auto reg = static_cast<uint16_t>(t.start + i);
+      if (const std::optional<uint16_t> fixed = FixedWord(operation, reg)) image[reg] = *fixed;
+    }
+  }
+  return SendImage(ctx, operation, image, true);
+}
+
+std::vector<ShownValue> ShowWords(const BlockOperation& operation, const RegisterWords& words) {
+  // A scratch copy of the staged values: what the pages hold stays as it is.
+  ProfileValues profile;
+  LinkSettings link;
+  BlockValues values(profile, link);
+  MapControls controls;
+  std::vector<ShownValue> shown;
+  for (const Block* block : operation.blocks) {
+    Store(values, *block, words);
+    for (const Field& field : block->fields) {
+      if (!Has(words, field.reg, field.count) || !Covers(operation.transactions, field.reg)) {
+        continue;
+      }
+      ShownValue value{field.reg, field.count, std::string(block->name), {}};
+      for (const ControlRow& row : block->rows) {
+        if (row.reg < field.reg || row.reg >= field.reg + field.count || row.show == Show::kNone) {
+          continue;
+        }
+        switch (row.show) {
+          case Show::kItemIndex: {
+            const int index = WordOf(values, field, row.reg) - row.index_offset;
+            if (row.items != nullptr && index >= 0 && index < static_cast<int>(row.items->size())) {
+              value.text = (*row.items)[static_cast<size_t>(index)];
+            }
+            break;
+          }
+          case Show::kChecked:
+            FillRow(controls, values, *block, field, row);
+            value.text = controls.Checked(row.control) ? "да" : "нет";
+            break;
+          case Show::kText:
+            value.text = TextOf(values, *block, field, row);
+            break;
+          default:
+            break;
+        }
+        if (!value.text.empty()) break;
+      }
+      if (value.text.empty()) {
+        // No row shows it as a number of its own: the words as they are.
+        for (unsigned i = 0; i < field.count; ++i) {
+          if (i > 0) value.text += ' ';
+          value.text += FormatWordHex(At(words, field.reg + i));
+        }
+      }
+      shown.push_back(std::move(value));
+    }
+  }
+  std::sort(shown.begin(), shown.end(),
+            [](const ShownValue& a, const ShownValue& b) { return a.reg < b.reg; });
+  return shown;
+}
+
+std::optional<uint16_t> FixedWord(const BlockOperation& operation, uint16_t reg) {
+  for (const Block* block : operation.blocks) {
+    const Field* field = FieldAt(*block, reg);
+    if (field != nullptr && field->sent_as) return field->sent_as;
+  }
+  return std::nullopt;
 }
 
 void FillBlock(Controls& controls, BlockValues& values, const Block& block) {

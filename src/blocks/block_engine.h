@@ -30,6 +30,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -240,6 +241,43 @@ bool ExchangeFailed(const ExchangeResult& result);
 // answer or a request the port never sent are known not to have arrived).
 bool OutcomeUnknown(const ExchangeResult& result);
 
+// --- the instrument's configuration as a whole ---------------------------------------
+
+// What a part of the configuration is for, and so when it is copied.
+enum class ConfigGroup {
+  kSettings,     // copied by default
+  kLine,         // exchange parameters: copied when asked; the instrument moves
+  kCalibration,  // belongs to one sensor: copied when asked, with its own question
+  kIdentity,     // recorded and compared, never written
+  kPassword,     // the front-panel menu password: copied when asked
+};
+
+// One part of the configuration: the registers one operation of the
+// catalog moves (a write; for the identity, a read), read and written back
+// as raw words with that operation's transactions, pauses and texts.
+struct ConfigPart {
+  std::string_view key = {};  // stable and ASCII: names the part in a file
+  ConfigGroup group = ConfigGroup::kSettings;
+  const BlockOperation* operation = nullptr;
+};
+
+// Register words by register number.
+using RegisterWords = std::map<uint16_t, uint16_t>;
+
+// One value of a part as its page shows it.
+struct ShownValue {
+  uint16_t reg = 0;
+  uint16_t count = 1;
+  std::string caption;  // the block's name
+  std::string text;     // the page's text (a list's item, "да"/"нет", a number)
+};
+// The values of `operation`'s blocks that `words` holds, in register order,
+// decoded as their pages show them (without touching any staged value).
+std::vector<ShownValue> ShowWords(const BlockOperation& operation, const RegisterWords& words);
+// The word a write of `operation` sends for `reg` whatever is staged (a
+// command's value, a reserved register cleared on every write), if any.
+std::optional<uint16_t> FixedWord(const BlockOperation& operation, uint16_t reg);
+
 // --- handlers -----------------------------------------------------------------------
 
 enum class BlockOutcome {
@@ -331,6 +369,19 @@ void FillBlock(Controls& controls, BlockValues& values, const Block& block);
 bool CollectBlocks(BlockContext& ctx, std::span<const BlockOperation* const> operations);
 // The row of `block` for `control` alone; false after its input-error boxes.
 bool CollectRow(BlockContext& ctx, const Block& block, std::string_view control);
+// The guarded write's own steps, for sequences of several blocks: the state
+// word (300, with its pauses), and the lock (1278-1279) opened or closed with
+// the standard texts and pauses.
+ExchangeResult ReadStateWord(BlockContext& ctx);
+ExchangeResult WriteLock(BlockContext& ctx, bool open);
+// The registers of `operation`'s transactions as raw words: read (100 ms
+// before each), or written from `words` with the operation's pauses and
+// texts (a register the operation always sends as a fixed word is sent
+// so).  Stop at the first failure.
+ExchangeResult ReadOperationWords(BlockContext& ctx, const BlockOperation& operation,
+                                  RegisterWords& words);
+ExchangeResult WriteOperationWords(BlockContext& ctx, const BlockOperation& operation,
+                                   const RegisterWords& words);
 // A busy panel on screen before a long exchange, and gone after it.
 void ShowBusyPanel(Controls& controls, std::string_view panel, std::string_view text);
 void HideBusyPanel(Controls& controls, std::string_view panel);

@@ -329,4 +329,11 @@ std::span<const ControlTwin> ClockPasswordTwins() {
   return kTwins;
 }
 
+std::span<const ConfigPart> ClockPasswordConfigParts() {
+  static const ConfigPart parts[] = {
+      {"password", ConfigGroup::kPassword, &kPasswordWrite},
+  };
+  return parts;
+}
+
 }  // namespace qmx

@@ -59,4 +59,7 @@ std::span<const ButtonHandler> ClockPasswordButtons();
 std::span<const ControlInfo> ClockPasswordUnboundControls();
 std::span<const ControlTwin> ClockPasswordTwins();
 
+// The parts of the instrument's configuration this page group holds.
+std::span<const ConfigPart> ClockPasswordConfigParts();
+
 }  // namespace qmx

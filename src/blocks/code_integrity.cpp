@@ -95,4 +95,11 @@ std::span<const ControlInfo> CodeIntegrityControls() {
   return kControls;
 }
 
+std::span<const ConfigPart> CodeIntegrityConfigParts() {
+  static const ConfigPart parts[] = {
+      {"checksums", ConfigGroup::kIdentity, &kRead},
+  };
+  return parts;
+}
+
 }  // namespace qmx

@@ -21,4 +21,7 @@ std::span<const Block* const> CodeIntegrityBlocks();
 std::span<const ButtonHandler> CodeIntegrityButtons();
 std::span<const ControlInfo> CodeIntegrityControls();
 
+// The parts of the instrument's configuration this page group holds.
+std::span<const ConfigPart> CodeIntegrityConfigParts();
+
 }  // namespace qmx

@@ -354,4 +354,13 @@ std::span<const ControlTwin> DiscreteArchiveTwins() {
   return kTwins;
 }
 
+std::span<const ConfigPart> DiscreteArchiveConfigParts() {
+  static const ConfigPart parts[] = {
+      {"discrete-flags", ConfigGroup::kSettings, &kFlagWrite},
+      {"archive-interval", ConfigGroup::kSettings, &kArchiveWrite},
+      {"electrode-cleaning", ConfigGroup::kSettings, &kCleaningWrite},
+  };
+  return parts;
+}
+
 }  // namespace qmx

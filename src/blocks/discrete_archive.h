@@ -64,4 +64,7 @@ std::span<const ButtonHandler> DiscreteArchiveButtons();
 std::span<const ControlInfo> DiscreteArchiveUnboundControls();
 std::span<const ControlTwin> DiscreteArchiveTwins();
 
+// The parts of the instrument's configuration this page group holds.
+std::span<const ConfigPart> DiscreteArchiveConfigParts();
+
 }  // namespace qmx

@@ -263,6 +263,9 @@ const BlockOperation kModelWrite{kModelWriteT, kModelBlocks};
 const BlockOperation kNumberDateWrite{kNumberDateWriteT, kNumberDateBlocks};
 const BlockOperation kVersionWrite{kVersionWriteT, kVersionBlocks};
 const BlockOperation kGapWrite{kGapWriteT, kGapBlocks};
+// The exchange settings as a part of the configuration: the write's
+// transaction, shown as the page's lists show them.
+const BlockOperation kExchangeConfig{kExchangeWriteT, kExchangeBlocks};
 
 // --- collecting the tab ---------------------------------------------------------------
 
@@ -725,6 +728,30 @@ std::span<const ControlInfo> ExchangeUnboundControls() {
 }
 std::span<const ControlTwin> ExchangeTwins() {
   return kTwins;
+}
+
+void StageExchangeSettings(BlockValues& values, const std::array<uint16_t, 3>& sent) {
+  values.exchange.sent = sent;
+  values.link.proposed_address = sent[0];
+  values.link.proposed_baud_code = sent[1];
+  values.link.proposed_parity_code = sent[2];
+}
+
+BlockOutcome PrepareExchangeWrite(BlockContext& ctx, ExchangeResult& failed) {
+  return ReadInitFlag(ctx, failed);
+}
+
+BlockOutcome FollowExchangeWrite(BlockContext& ctx) {
+  return FollowInstrument(ctx);
+}
+
+std::span<const ConfigPart> ExchangeConfigParts() {
+  static const ConfigPart parts[] = {
+      {"identity", ConfigGroup::kIdentity, &kIdentityRead},
+      {"byte-gap", ConfigGroup::kLine, &kGapWrite},
+      {"exchange", ConfigGroup::kLine, &kExchangeConfig},
+  };
+  return parts;
 }
 
 }  // namespace qmx

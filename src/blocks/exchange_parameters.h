@@ -31,6 +31,7 @@
 // keeps talking at the INIT settings, and so does the program.
 #pragma once
 
+#include <array>
 #include <span>
 #include <string>
 #include <vector>
@@ -96,5 +97,17 @@ std::span<const Block* const> ExchangeBlocks();
 std::span<const ButtonHandler> ExchangeButtons();
 std::span<const ControlInfo> ExchangeUnboundControls();
 std::span<const ControlTwin> ExchangeTwins();
+
+// The exchange write's own steps, for a sequence that writes the exchange
+// settings among other blocks: `sent` staged as what goes out (and as the
+// settings proposed for the instrument), the INIT flag read (and a port that
+// cannot take the new settings found out) before the unlock, and the
+// program following the instrument once they went out.
+void StageExchangeSettings(BlockValues& values, const std::array<uint16_t, 3>& sent);
+BlockOutcome PrepareExchangeWrite(BlockContext& ctx, ExchangeResult& failed);
+BlockOutcome FollowExchangeWrite(BlockContext& ctx);
+
+// The parts of the instrument's configuration this page group holds.
+std::span<const ConfigPart> ExchangeConfigParts();
 
 }  // namespace qmx

@@ -417,4 +417,12 @@ std::span<const ControlInfo> ExternalSensorUnboundControls() {
   return kUnboundControls;
 }
 
+std::span<const ConfigPart> ExternalSensorConfigParts() {
+  static const ConfigPart parts[] = {
+      {"sensor-parameters", ConfigGroup::kSettings, &kParameterWrite},
+      {"sensor-calibration", ConfigGroup::kCalibration, &kCalibrationWrite},
+  };
+  return parts;
+}
+
 }  // namespace qmx

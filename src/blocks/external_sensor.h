@@ -52,4 +52,7 @@ std::span<const Block* const> ExternalSensorBlocks();
 std::span<const ButtonHandler> ExternalSensorButtons();
 std::span<const ControlInfo> ExternalSensorUnboundControls();
 
+// The parts of the instrument's configuration this page group holds.
+std::span<const ConfigPart> ExternalSensorConfigParts();
+
 }  // namespace qmx

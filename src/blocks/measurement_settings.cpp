@@ -197,4 +197,12 @@ std::span<const ControlTwin> MeasurementTwins() {
   return kTwins;
 }
 
+std::span<const ConfigPart> MeasurementConfigParts() {
+  static const ConfigPart parts[] = {
+      {"units", ConfigGroup::kSettings, &kUnitsWriteFull},
+      {"cut-off", ConfigGroup::kSettings, &kCutOffWrite},
+  };
+  return parts;
+}
+
 }  // namespace qmx

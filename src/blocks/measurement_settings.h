@@ -53,4 +53,7 @@ std::span<const ButtonHandler> MeasurementButtons();
 std::span<const ControlInfo> MeasurementUnboundControls();
 std::span<const ControlTwin> MeasurementTwins();
 
+// The parts of the instrument's configuration this page group holds.
+std::span<const ConfigPart> MeasurementConfigParts();
+
 }  // namespace qmx

@@ -241,4 +241,11 @@ std::span<const ControlInfo> ModuleUnboundControls() {
   return kUnboundControls;
 }
 
+std::span<const ConfigPart> ModuleConfigParts() {
+  static const ConfigPart parts[] = {
+      {"error-mask", ConfigGroup::kSettings, &ErrorMaskWrite()},
+  };
+  return parts;
+}
+
 }  // namespace qmx

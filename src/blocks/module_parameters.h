@@ -58,4 +58,7 @@ std::span<const Block* const> ModuleBlocks();
 std::span<const ButtonHandler> ModuleButtons();
 std::span<const ControlInfo> ModuleUnboundControls();
 
+// The parts of the instrument's configuration this page group holds.
+std::span<const ConfigPart> ModuleConfigParts();
+
 }  // namespace qmx

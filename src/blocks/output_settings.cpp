@@ -328,4 +328,13 @@ std::span<const ButtonHandler> OutputButtons() {
   return kButtons;
 }
 
+std::span<const ConfigPart> OutputConfigParts() {
+  static const ConfigPart parts[] = {
+      {"output-type", ConfigGroup::kSettings, &kTypeWrite},
+      {"frequency-output", ConfigGroup::kSettings, &kFrequencyWrite},
+      {"pulse-output", ConfigGroup::kSettings, &kPulseWrite},
+  };
+  return parts;
+}
+
 }  // namespace qmx

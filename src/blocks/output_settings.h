@@ -58,4 +58,7 @@ BlockOutcome Button92Click(BlockContext& ctx);  // read the volume still to be s
 std::span<const Block* const> OutputBlocks();
 std::span<const ButtonHandler> OutputButtons();
 
+// The parts of the instrument's configuration this page group holds.
+std::span<const ConfigPart> OutputConfigParts();
+
 }  // namespace qmx

@@ -205,4 +205,11 @@ std::span<const ButtonHandler> RecalculationButtons() {
   return kButtons;
 }
 
+std::span<const ConfigPart> RecalculationConfigParts() {
+  static const ConfigPart parts[] = {
+      {"recalculation", ConfigGroup::kSettings, &kWrite},
+  };
+  return parts;
+}
+
 }  // namespace qmx

@@ -58,4 +58,7 @@ BlockOutcome Button91Click(BlockContext& ctx);  // "Записать"
 std::span<const Block* const> RecalculationBlocks();
 std::span<const ButtonHandler> RecalculationButtons();
 
+// The parts of the instrument's configuration this page group holds.
+std::span<const ConfigPart> RecalculationConfigParts();
+
 }  // namespace qmx

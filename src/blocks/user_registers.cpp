@@ -185,4 +185,11 @@ std::span<const ButtonHandler> UserRegisterButtons() {
   return kButtons;
 }
 
+std::span<const ConfigPart> UserRegisterConfigParts() {
+  static const ConfigPart parts[] = {
+      {"user-registers", ConfigGroup::kSettings, &kWrite},
+  };
+  return parts;
+}
+
 }  // namespace qmx

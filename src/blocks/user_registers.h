@@ -68,4 +68,7 @@ BlockOutcome Button48Click(BlockContext& ctx);  // "Записать"
 std::span<const Block* const> UserRegisterBlocks();
 std::span<const ButtonHandler> UserRegisterButtons();
 
+// The parts of the instrument's configuration this page group holds.
+std::span<const ConfigPart> UserRegisterConfigParts();
+
 }  // namespace qmx

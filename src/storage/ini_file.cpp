@@ -418,4 +418,8 @@ bool IniFile::WriteInteger(std::string_view section, std::string_view key, int32
   return WriteString(section, key, std::to_string(value));
 }
 
+bool WriteFileAtomically(const std::string& path, std::string_view contents) {
+  return ReplaceFile(path, contents);
+}
+
 }  // namespace qmx

@@ -52,6 +52,10 @@
 
 namespace qmx {
 
+// Replaces the file at `path` with `contents` as the settings files are
+// written: a complete new file or the old one, never half of either.
+bool WriteFileAtomically(const std::string& path, std::string_view contents);
+
 class IniFile {
  public:
   explicit IniFile(std::string path);

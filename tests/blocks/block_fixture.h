@@ -26,6 +26,30 @@
 
 namespace qmx::test {
 
+// One instrument on its own bus, a link to it and the program's values,
+// filled as the window fills them at start-up: for tests that need several
+// of them, or a fresh one per case.
+struct InstrumentBench {
+  InstrumentBench() {
+    ports.Attach(1, bus);
+    link.settings().use_log_file = 0;
+    link.AttachPortForTesting(ports.Open(1, LineConfig{}, nullptr));
+    AddBlockControls(controls);
+    FillBlockControls(controls, values);
+    dialogs.SetFailureHandler([](std::string_view message) { ADD_FAILURE() << message; });
+  }
+  VirtualClock clock;
+  sim::Bus bus{clock};
+  sim::Instrument& meter = bus.AddInstrument();
+  sim::InProcessPortProvider ports{clock};
+  Link link{ports, clock};
+  ProfileValues profile;
+  BlockValues values{profile, link.settings()};
+  ScriptedDialogs dialogs;
+  MapControls controls;
+  BlockContext ctx{link, dialogs, controls, values};
+};
+
 class BlockTest : public ::testing::Test {
  protected:
   BlockTest() {

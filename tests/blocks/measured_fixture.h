@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "blocks/measurement_handlers.h"
 #include "link/clock.h"
 #include "link/link.h"
 #include "operator/controls.h"
-#include "blocks/measurement_handlers.h"
 #include "operator/scripted_dialogs.h"
 #include "sim/bus.h"
 #include "sim/inprocess_port.h"

@@ -21,16 +21,11 @@ using ::testing::ElementsAre;
 constexpr char kUnlock[] = "write 1278 x2 = 1, 1";
 constexpr char kLock[] = "write 1278 x2 = 0, 0";
 
-// One instrument, one link and the program's values, fresh for each run of
-// a handler, filled as the window fills them at start-up.
-struct Bench {
+// A fresh instrument for each run of a handler; every question answered Yes.
+struct Bench : InstrumentBench {
   Bench() {
-    ports.Attach(1, bus);
-    link.settings().use_log_file = 0;
     link.settings().retry_limit = 2;
-    link.AttachPortForTesting(ports.Open(1, LineConfig{}, nullptr));
-    AddBlockControls(controls);
-    FillBlockControls(controls, values);
+    dialogs.SetFailureHandler({});
     dialogs.AnswerYes(20);
   }
   // Runs the handler, the instrument losing the first attempt of request
@@ -45,16 +40,6 @@ struct Bench {
     }
     return handler.run(ctx);
   }
-  VirtualClock clock;
-  sim::Bus bus{clock};
-  sim::Instrument& meter = bus.AddInstrument();
-  sim::InProcessPortProvider ports{clock};
-  Link link{ports, clock};
-  ProfileValues profile;
-  BlockValues values{profile, link.settings()};
-  ScriptedDialogs dialogs;
-  MapControls controls;
-  BlockContext ctx{link, dialogs, controls, values};
 };
 
 // The journal with each run of equal requests as one: a repetition of a

@@ -99,21 +99,12 @@ TEST(RoundTripTest, AnUneditedWriteSendsBackEveryWordItRead) {
   };
   for (const RoundTrip& trip : trips) {
     SCOPED_TRACE(trip.name);
-    VirtualClock clock;
-    sim::Bus bus{clock};
-    sim::Instrument& meter = bus.AddInstrument();
-    sim::InProcessPortProvider ports{clock};
-    ports.Attach(1, bus);
-    Link link{ports, clock};
-    link.settings().use_log_file = 0;
-    link.AttachPortForTesting(ports.Open(1, LineConfig{}, nullptr));
-    ProfileValues profile;
-    BlockValues values{profile, link.settings()};
-    ScriptedDialogs dialogs;
-    MapControls controls;
-    AddBlockControls(controls);
-    FillBlockControls(controls, values);
-    BlockContext ctx{link, dialogs, controls, values};
+    InstrumentBench bench;
+    bench.dialogs.SetFailureHandler({});
+    sim::Bus& bus = bench.bus;
+    sim::Instrument& meter = bench.meter;
+    ScriptedDialogs& dialogs = bench.dialogs;
+    BlockContext& ctx = bench.ctx;
     FillFloats(meter);
 
     ASSERT_EQ(trip.read(ctx), BlockOutcome::kDone);
