@@ -3,6 +3,7 @@
 //
 //   qmx41-modbus [options] read START COUNT
 //   qmx41-modbus [options] write START VALUE...
+//   qmx41-modbus [options] config read|compare|write FILE ...
 //
 // The line comes from "dev.dat" and "to.dat" of the current directory (created
 // with their defaults when missing, as the window does); options override it.
@@ -15,10 +16,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include <ctime>
+#include <iostream>
+
+#include "config/config_command.h"
 #include "link/clock.h"
 #include "link/link.h"
 #include "link/port_naming.h"
@@ -41,6 +47,10 @@ void PrintUsage() {
   std::fprintf(stderr,
                "Usage: qmx41-modbus [options] read START COUNT\n"
                "       qmx41-modbus [options] write START VALUE...\n"
+               "       qmx41-modbus [options] config read FILE\n"
+               "       qmx41-modbus [options] config compare FILE [--with GROUP]...\n"
+               "       qmx41-modbus [options] config write FILE [--with GROUP]... [--yes]\n"
+               "         GROUP: line | calibration | password (settings always)\n"
                "\n"
                "START, COUNT and VALUE are decimal or 0x-prefixed hexadecimal.\n"
                "COUNT is 1..%u for a read; a write takes 1..%u values (0..65535).\n"
@@ -132,6 +142,51 @@ void PrintStatus(uint16_t status, uint16_t exception) {
     std::printf("exception code %u: %s\n", exception, ExceptionMeaning(exception));
 }
 
+int RunConfig(std::span<const std::string_view> words, std::optional<uint16_t> port,
+              std::optional<uint16_t> baud_code, std::optional<uint16_t> parity,
+              std::optional<uint16_t> address, std::optional<uint16_t> timeout,
+              std::optional<uint16_t> retries, const std::optional<std::string>& ports_dir) {
+  qmx::PosixPortProvider ports;
+  if (ports_dir) ports.SetPortsDir(*ports_dir);
+  qmx::SystemClock clock;
+  Link link(ports, clock);
+  qmx::LoadLinkSettings(link.settings());
+  qmx::LoadTimeouts(link.settings().timeouts);
+  qmx::LineParameters& line = link.line();
+  if (port) line.port_number = *port;
+  if (baud_code) line.baud_code = *baud_code;
+  if (parity) line.parity_code = *parity;
+  if (address) line.network_address = *address;
+  if (timeout) line.timeout = *timeout;
+  if (retries) link.settings().retry_limit = *retries;
+  if (line.network_address == kBroadcastAddress || line.network_address == kUncheckedAddress) {
+    std::fprintf(stderr, "qmx41-modbus: config needs the address of one instrument\n");
+    return kExitUsage;
+  }
+  const qmx::OpenResult open = link.OpenCurrentPort(1);
+  if (!open.ok) {
+    std::fprintf(stderr, "qmx41-modbus: cannot open %s: %s\n",
+                 qmx::PortName(line.port_number).c_str(), open.error.c_str());
+    return kExitFailed;
+  }
+  char now[32];
+  const std::time_t t = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&t, &local);
+  std::strftime(now, sizeof now, "%Y-%m-%d %H:%M:%S", &local);
+  qmx::ConfigCommandIo io;
+  io.now = now;
+  io.program = std::string("qmx41-modbus ") + QMX_VERSION;
+  io.confirm = [] {
+    std::fprintf(stdout, "Write these blocks to the instrument? [y/N] ");
+    std::fflush(stdout);
+    std::string answer;
+    std::getline(std::cin, answer);
+    return answer == "y" || answer == "Y" || answer == "yes" || answer == "д" || answer == "да";
+  };
+  return qmx::RunConfigCommand(link, words, io);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -203,6 +258,12 @@ int main(int argc, char** argv) {
       }
       continue;
     }
+    // The configuration command's own options.
+    if (a == "--yes" || a == "--with") {
+      rest.push_back(a);
+      if (a == "--with" && i + 1 < args.size()) rest.push_back(args[++i]);
+      continue;
+    }
     if (a.size() > 1 && a[0] == '-' && !(a[1] >= '0' && a[1] <= '9')) {
       std::fprintf(stderr, "qmx41-modbus: unknown option %.*s\n", static_cast<int>(a.size()),
                    a.data());
@@ -212,10 +273,15 @@ int main(int argc, char** argv) {
     rest.push_back(a);
   }
 
-  if (rest.size() < 3 || (rest[0] != "read" && rest[0] != "write") ||
-      (rest[0] == "read" && rest.size() != 3)) {
+  const bool config = !rest.empty() && rest[0] == "config";
+  if (!config && (rest.size() < 3 || (rest[0] != "read" && rest[0] != "write") ||
+      (rest[0] == "read" && rest.size() != 3))) {
     PrintUsage();
     return kExitUsage;
+  }
+  if (config) {
+    const std::span<const std::string_view> words(rest.data() + 1, rest.size() - 1);
+    return RunConfig(words, port, baud_code, parity, address, timeout, retries, ports_dir);
   }
   const bool is_read = rest[0] == "read";
   auto start = ParseNumber(rest[1], 65535);
