@@ -34,7 +34,6 @@ constexpr int kTimer7IntervalMs = 100;
 constexpr int kTimer7StartMs = 200;
 constexpr int kTimer10IntervalMs = 1000;
 constexpr int kTimer10StartMs = 3000;
-constexpr char kCaptionError[] = "Ошибка";
 
 QTimer* MakeOneShotTimer(QObject* owner, const char* name, int interval_ms) {
   auto* timer = new QTimer(owner);
