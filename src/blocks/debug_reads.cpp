@@ -76,7 +76,7 @@ PollCycleResult ReadDebugWords(const MeasurementContext& c, DebugState& state, D
   if (outcome.data_taken() && info.records && c.records.write_all_izm_file == 1) {
     MeasuredValues values = c.state.values;
     values.state_word = words.words[kStateWordRegister - info.start];
-    WriteMeasurementRecord(c.records, RecordKind::kProcessingResults, c.link.clock(), values);
+    RecordMeasurement(c, RecordKind::kProcessingResults, values);
   }
   return result;
 }

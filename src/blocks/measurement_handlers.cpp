@@ -27,11 +27,29 @@ void FinishMeasuredRead(const MeasurementContext& c, ExchangeOutcome outcome, bo
     OperationReport(c.dialogs, outcome.status, outcome.exception);
     return;
   }
-  WriteMeasurementRecord(c.records, RecordKind::kMeasurement, c.link.clock(), c.state.values);
+  RecordMeasurement(c, RecordKind::kMeasurement, c.state.values);
   c.dialogs.Result(success_text);
 }
 
+void TellRecordRefusal(const MeasurementContext& c) {
+  std::string& news = c.state.record_refusals.news;
+  if (news.empty()) return;
+  const std::string text = std::move(news);
+  news.clear();
+  c.dialogs.ShowBox(text, kCaptionError, BoxButtons::kOk, BoxIcon::kError);
+}
+
 }  // namespace
+
+void RecordMeasurement(const MeasurementContext& c, RecordKind kind, const MeasuredValues& values) {
+  WriteMeasurementRecord(c.records, kind, c.link.clock(), values, &c.state.record_refusals);
+  TellRecordRefusal(c);
+}
+
+void RecordModule(const MeasurementContext& c) {
+  WriteMeasurementRecord(c.records, c.link.clock(), c.state.module, &c.state.record_refusals);
+  TellRecordRefusal(c);
+}
 
 ExchangeOutcome ReadMeasuredOnce(const MeasurementContext& c) {
   const ExchangeOutcome outcome = ReadMeasuredValues(c.link, c.state.values, c.state.last_status);
@@ -106,7 +124,7 @@ PollCycleResult RunMeasurementPollCycle(const MeasurementContext& c) {
   if (outcome.data_taken() && c.state.values.flow_in_error()) ++counters.measurement_errors;
   ShowCounters(counters, c.controls);
 
-  WriteMeasurementRecord(c.records, RecordKind::kMeasurement, c.link.clock(), c.state.values);
+  RecordMeasurement(c, RecordKind::kMeasurement, c.state.values);
   return result;
 }
 
@@ -117,7 +135,7 @@ ExchangeOutcome ReadModuleOnce(const MeasurementContext& c) {
     OperationReport(c.dialogs, outcome.status, outcome.exception);
     return outcome;
   }
-  WriteMeasurementRecord(c.records, c.link.clock(), c.state.module);
+  RecordModule(c);
   c.dialogs.Result(kTextMeasuredRead);
   return outcome;
 }
@@ -128,7 +146,7 @@ PollCycleResult RunModulePollCycle(const MeasurementContext& c) {
   result.outcome = ReadModuleData(c.link, c.state.module, c.state.last_status);
   result.exchange_ms = c.link.clock().NowMs() - start_ms;
   ShowModuleData(c.state.module, c.controls);
-  WriteMeasurementRecord(c.records, c.link.clock(), c.state.module);
+  RecordModule(c);
   return result;
 }
 

@@ -20,6 +20,7 @@
 #include <cstdint>
 
 #include "blocks/measured_values.h"
+#include "blocks/measurement_records.h"
 #include "blocks/module_data.h"
 #include "link/link.h"
 #include "operator/controls.h"
@@ -44,6 +45,8 @@ struct MeasurementState {
   // well enough to show it as measured values, so it is only kept.
   std::array<uint16_t, kLatchedBlockCount> latched_block{};
   uint16_t last_status = 0;
+  // Record files refused for the run's records and told to the operator.
+  RecordRefusals record_refusals;
 };
 
 struct MeasurementContext {
@@ -53,6 +56,14 @@ struct MeasurementContext {
   MeasurementState& state;
   const RecordFiles& records;  // write_file and the file names
 };
+
+// The record line of `kind` for `values`, or the module's line, written as
+// WriteMeasurementRecord writes it.  A record file whose name is taken by
+// something other than a regular file is named to the operator in an error
+// box the first time (RecordRefusals); the reading goes on either way.
+void RecordMeasurement(const MeasurementContext& context, RecordKind kind,
+                       const MeasuredValues& values);
+void RecordModule(const MeasurementContext& context);
 
 struct PollCycleResult {
   ExchangeOutcome outcome;

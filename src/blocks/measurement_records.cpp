@@ -50,24 +50,33 @@ std::string ModuleRecordLine(const LocalTime& t, const ModuleData& d) {
       unsigned{d.error_hi}, unsigned{d.error_lo});
 }
 
-bool AppendRecordLine(const std::string& path, const std::string& line) {
-  std::FILE* file = std::fopen(path.c_str(), "a");
-  if (file == nullptr) return false;
-  const bool written = std::fwrite(line.data(), 1, line.size(), file) == line.size();
-  return std::fclose(file) == 0 && written;
+bool AppendRecordLine(const std::string& path, const std::string& line, RecordRefusals* refusals) {
+  AppendFile file(path);
+  if (!file.ok()) {
+    if (file.refused() && refusals != nullptr && refusals->told.FirstRefusal(path)) {
+      refusals->news =
+          "Результаты измерений не записываются в файл " + path + ": " + file.cause() + ".";
+    }
+    return false;
+  }
+  if (refusals != nullptr) refusals->told.Written(path);
+  const bool written = file.Write(line);
+  return file.Close() && written;
 }
 
 bool WriteMeasurementRecord(const RecordFiles& files, RecordKind kind, Clock& clock,
-                            const MeasuredValues& values) {
+                            const MeasuredValues& values, RecordRefusals* refusals) {
   if (files.write_file != 1) return true;
   const std::string& path =
       kind == RecordKind::kMeasurement ? files.izm_file_name : files.all_izm_file_name;
-  return AppendRecordLine(path, MeasurementRecordLine(clock.LocalNow(), values));
+  return AppendRecordLine(path, MeasurementRecordLine(clock.LocalNow(), values), refusals);
 }
 
-bool WriteMeasurementRecord(const RecordFiles& files, Clock& clock, const ModuleData& data) {
+bool WriteMeasurementRecord(const RecordFiles& files, Clock& clock, const ModuleData& data,
+                            RecordRefusals* refusals) {
   if (files.write_file != 1) return true;
-  return AppendRecordLine(files.izm_modul_file_name, ModuleRecordLine(clock.LocalNow(), data));
+  return AppendRecordLine(files.izm_modul_file_name, ModuleRecordLine(clock.LocalNow(), data),
+                          refusals);
 }
 
 }  // namespace qmx

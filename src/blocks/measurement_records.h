@@ -23,6 +23,7 @@
 #include "blocks/measured_values.h"
 #include "blocks/module_data.h"
 #include "link/clock.h"
+#include "storage/file_access.h"
 #include "storage/profile.h"
 
 namespace qmx {
@@ -38,9 +39,22 @@ enum class RecordKind {
 std::string MeasurementRecordLine(const LocalTime& stamp, const MeasuredValues& values);
 std::string ModuleRecordLine(const LocalTime& stamp, const ModuleData& data);
 
+// Record files refused because their names are taken by something other
+// than a regular file (a FIFO, a device, a folder): which of them the
+// operator has been told of, and the text of a refusal that is news, which
+// the caller shows and clears.  A name is told once, and again only after a
+// line has been written to it in between.
+struct RecordRefusals {
+  RefusalNotices told;
+  std::string news;  // "Результаты измерений не записываются в файл <path>: <cause>."
+};
+
 // Appends `line` to `path`, creating the file when absent.  False when the
-// file cannot be opened or written; nothing is reported to the operator.
-bool AppendRecordLine(const std::string& path, const std::string& line);
+// file cannot be opened or written.  The open never waits: a name taken by
+// something other than a regular file is refused, and `refusals` (when
+// given) learns of it.  Other failures are not reported.
+bool AppendRecordLine(const std::string& path, const std::string& line,
+                      RecordRefusals* refusals = nullptr);
 
 // When recording is on (write_file = 1): takes the time stamp from `clock`
 // and appends one line to the file of `kind`, or the module line to the
@@ -48,7 +62,8 @@ bool AppendRecordLine(const std::string& path, const std::string& line);
 // touches nothing and counts as success.  False only when the file could not
 // be written, which the poll ignores.
 bool WriteMeasurementRecord(const RecordFiles& files, RecordKind kind, Clock& clock,
-                            const MeasuredValues& values);
-bool WriteMeasurementRecord(const RecordFiles& files, Clock& clock, const ModuleData& data);
+                            const MeasuredValues& values, RecordRefusals* refusals = nullptr);
+bool WriteMeasurementRecord(const RecordFiles& files, Clock& clock, const ModuleData& data,
+                            RecordRefusals* refusals = nullptr);
 
 }  // namespace qmx

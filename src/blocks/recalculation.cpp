@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <limits>
 #include <utility>
+#include <vector>
 
 #include "registers/input_parsing.h"
 #include "registers/value_formats.h"
@@ -109,6 +110,16 @@ void FileError(BlockContext& ctx, const std::string& text) {
   ctx.dialogs.ShowBox(text, kErrorCaption, BoxButtons::kOk, BoxIcon::kError);
 }
 
+// Names the keys of the constants that refused a file; nothing was taken.
+std::string RefusedConstantsText(const std::string& file_name,
+                                 const std::vector<std::string>& keys) {
+  std::string listed;
+  for (const std::string& key : keys) listed += (listed.empty() ? "" : ", ") + key;
+  return "Файл " + file_name + " не прочитан: в разделе PGM_CONST константы " + listed +
+         " не являются конечными числами одинарной точности (прибор хранит числа до 3.4E38 по "
+         "модулю). Настройки виртуальной машины не изменены.";
+}
+
 }  // namespace
 
 std::string RecalcCodeCell(int i) {
@@ -139,18 +150,24 @@ void ShowRecalcProgram(Controls& controls, const RecalcProgram& program) {
   controls.Repaint();
 }
 
-// The file dialog's Cancel does nothing.  A file that cannot be read, or
-// holds nothing of a program, is named in an error box and changes nothing.
+// The file dialog's Cancel does nothing.  A file that cannot be read, holds
+// nothing of a program, or holds constants the instrument cannot hold, is
+// named in an error box (the last with the keys of those constants) and
+// changes nothing.
 BlockOutcome Button88Click(BlockContext& ctx) {
   const FileDialogResult chosen = ctx.dialogs.OpenFile(FileRequest());
   if (!chosen.accepted) return BlockOutcome::kCancelled;
   RecalcProgram loaded = ctx.values.recalc_program;
-  switch (LoadRecalcProgram(loaded, chosen.file_name)) {
+  std::vector<std::string> refused;
+  switch (LoadRecalcProgram(loaded, chosen.file_name, &refused)) {
     case RecalcFileStatus::kNotOpened:
       FileError(ctx, "Не удается открыть файл " + chosen.file_name + ".");
       return BlockOutcome::kFailed;
     case RecalcFileStatus::kNoProgram:
       FileError(ctx, "В файле " + chosen.file_name + " нет настроек виртуальной машины.");
+      return BlockOutcome::kFailed;
+    case RecalcFileStatus::kRefusedConstants:
+      FileError(ctx, RefusedConstantsText(chosen.file_name, refused));
       return BlockOutcome::kFailed;
     case RecalcFileStatus::kLoaded:
       break;

@@ -1,26 +1,26 @@
 #include "link/exchange_log.h"
 
 #include <cstdio>
+#include <string>
 
 #include "link/exchange_status.h"
+#include "storage/file_access.h"
 
 namespace qmx {
 namespace {
 
 // One part of the trace: the file is opened for appending, written and closed
 // again, so the trace survives a crash of the program and can be read or
-// deleted between transactions.  A file that cannot be opened silently
-// drops the part: the exchange must go on whatever happens to its trace.
+// deleted between transactions.  A file that cannot be opened drops the
+// part: the exchange must go on whatever happens to its trace.  The open
+// never waits, and a name taken by a FIFO, a device or a folder is refused
+// (the log tells the operator once).
 class LogPart {
  public:
-  explicit LogPart(const std::string& path) : file_(std::fopen(path.c_str(), "ab")) {}
-  ~LogPart() {
-    if (file_ != nullptr) std::fclose(file_);
-  }
+  explicit LogPart(AppendFile& file) : file_(file.file()) {}
   LogPart(const LogPart&) = delete;
   LogPart& operator=(const LogPart&) = delete;
 
-  bool ok() const { return file_ != nullptr; }
   std::FILE* file() const { return file_; }
 
   void Text(std::string_view text) { std::fwrite(text.data(), 1, text.size(), file_); }
@@ -52,6 +52,23 @@ class LogPart {
 
 }  // namespace
 
+std::string TraceRefusedText(const std::string& path, const std::string& cause) {
+  return "Обмен не записывается в файл " + path + ": " + cause + ".";
+}
+
+// Opens the trace for one part; the operator hears of a refused name once.
+bool ExchangeLog::Open(AppendFile& file) {
+  const std::string& path = settings_.log_file_name;
+  if (file.ok()) {
+    refusals_.Written(path);
+    return true;
+  }
+  if (file.refused() && refusals_.FirstRefusal(path) && refusal_reporter_) {
+    refusal_reporter_(TraceRefusedText(path, file.cause()));
+  }
+  return false;
+}
+
 void ExchangeLog::ReadRequest(unsigned repetitions, const uint8_t* request, size_t size) {
   if (observer_ == nullptr && !Enabled()) return;
   const LocalTime now = clock_.LocalNow();
@@ -59,8 +76,9 @@ void ExchangeLog::ReadRequest(unsigned repetitions, const uint8_t* request, size
     observer_->OnRequest(now, clock_.NowMs(), repetitions, {}, request, size);
   }
   if (!Enabled()) return;
-  LogPart part(settings_.log_file_name);
-  if (!part.ok()) return;
+  AppendFile file(settings_.log_file_name);
+  if (!Open(file)) return;
+  LogPart part(file);
   part.Text("\r\n____________________________\r\n");
   part.Time(now, '-');
   part.Attempt(repetitions);
@@ -73,8 +91,9 @@ void ExchangeLog::ReadAnswer(const uint8_t* answer, size_t size) {
   const LocalTime now = clock_.LocalNow();
   if (observer_ != nullptr) observer_->OnAnswer(now, clock_.NowMs(), answer, size);
   if (!Enabled()) return;
-  LogPart part(settings_.log_file_name);
-  if (!part.ok()) return;
+  AppendFile file(settings_.log_file_name);
+  if (!Open(file)) return;
+  LogPart part(file);
   part.Text("\r\n");
   part.Time(now, '-');
   part.Text("Answ:\r\n");
@@ -89,8 +108,9 @@ void ExchangeLog::WriteRequest(std::string_view description, const uint8_t* requ
     observer_->OnRequest(now, clock_.NowMs(), repetitions, description, request, size);
   }
   if (!Enabled()) return;
-  LogPart part(settings_.log_file_name);
-  if (!part.ok()) return;
+  AppendFile file(settings_.log_file_name);
+  if (!Open(file)) return;
+  LogPart part(file);
   part.Text("\r\n____________________________\r\n");
   part.Time(now, '-');
   part.Text(description);
@@ -103,8 +123,9 @@ void ExchangeLog::WriteAnswer(unsigned repetitions, const uint8_t* answer, size_
   const LocalTime now = clock_.LocalNow();
   if (observer_ != nullptr) observer_->OnAnswer(now, clock_.NowMs(), answer, size);
   if (!Enabled()) return;
-  LogPart part(settings_.log_file_name);
-  if (!part.ok()) return;
+  AppendFile file(settings_.log_file_name);
+  if (!Open(file)) return;
+  LogPart part(file);
   part.Text("\r\n\r\n");
   part.Time(now, ':');
   part.Attempt(repetitions);
@@ -114,8 +135,9 @@ void ExchangeLog::WriteAnswer(unsigned repetitions, const uint8_t* answer, size_
 
 void ExchangeLog::Note(std::string_view text) {
   if (!Enabled()) return;
-  LogPart part(settings_.log_file_name);
-  if (!part.ok()) return;
+  AppendFile file(settings_.log_file_name);
+  if (!Open(file)) return;
+  LogPart part(file);
   part.Text("\r\n");
   part.Text(text);
   part.Text("\r\n");
@@ -130,8 +152,9 @@ void ExchangeLog::Outcome(uint16_t status, uint16_t exception, int64_t started_m
 
 void ExchangeLog::WriteStatus(uint16_t status, uint16_t exception) {
   if (!Enabled()) return;
-  LogPart part(settings_.log_file_name);
-  if (!part.ok()) return;
+  AppendFile file(settings_.log_file_name);
+  if (!Open(file)) return;
+  LogPart part(file);
   static constexpr struct {
     uint16_t bit;
     std::string_view line;

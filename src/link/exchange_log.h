@@ -4,13 +4,22 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <string_view>
+#include <utility>
 
 #include "link/clock.h"
 #include "link/exchange_observer.h"
+#include "storage/file_access.h"
 #include "storage/link_settings.h"
 
 namespace qmx {
+
+// What the operator is told when the trace file's name is taken by
+// something other than a regular file: "Обмен не записывается в файл
+// <path>: <cause>."
+std::string TraceRefusedText(const std::string& path, const std::string& cause);
 
 class ExchangeLog {
  public:
@@ -36,15 +45,31 @@ class ExchangeLog {
   // Null detaches it; then nothing is done for it.
   void SetObserver(ExchangeObserver* observer) { observer_ = observer; }
   ExchangeObserver* observer() const { return observer_; }
+  // Told, once per refused name, that the trace file's name is taken by
+  // something other than a regular file (a FIFO, a device, a folder), with
+  // the text of TraceRefusedText.  Such a file gets nothing and the open
+  // never waits; the exchange goes on without the trace.  The
+  // name is told again only after a part has been written to it in between.
+  // It is called in the middle of a transaction: the window hands the text
+  // on to be shown once the transaction is over.
+  using RefusalReporter = std::function<void(const std::string& text)>;
+  void SetRefusalReporter(RefusalReporter reporter) { refusal_reporter_ = std::move(reporter); }
+
   // Monotonic start of a transaction for its outcome; -1 while unobserved.
   int64_t TransactionStart() const { return observer_ != nullptr ? clock_.NowMs() : -1; }
   // How the transaction begun at `started_ms` ended (observer only).
   void Outcome(uint16_t status, uint16_t exception, int64_t started_ms);
 
  private:
+  // The trace file opened for one part; false (and the operator told, once)
+  // when it is not open.
+  bool Open(AppendFile& file);
+
   Clock& clock_;
   const LinkSettings& settings_;
   ExchangeObserver* observer_ = nullptr;
+  RefusalReporter refusal_reporter_;
+  RefusalNotices refusals_;
 };
 
 }  // namespace qmx

@@ -19,6 +19,7 @@ inline constexpr char kCaptionResult[] = "Результат операции";
 inline constexpr char kCaptionInputError[] = "Ошибка ввода";
 inline constexpr char kCaptionMessage[] = "Сообщение";
 inline constexpr char kCaptionNotice[] = "Предупреждение.";
+inline constexpr char kCaptionError[] = "Ошибка";
 inline constexpr char kCaptionPortError[] = "Ошибка";
 inline constexpr char kTextNoWrite[] = "Запись данных не будет производиться.";
 inline constexpr char kTextPortError[] = "Невозможно открыть последовательный порт";

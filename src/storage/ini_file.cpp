@@ -300,6 +300,10 @@ bool ValidKey(std::string_view key) {
 
 }  // namespace
 
+bool SameIniName(std::string_view a, std::string_view b) {
+  return SameName(a, b);
+}
+
 std::optional<int32_t> ParseIniInteger(std::string_view text) {
   bool negative = false;
   if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
@@ -370,6 +374,16 @@ int32_t IniFile::ReadInteger(std::string_view section, std::string_view key,
   const std::optional<std::string> raw = FindRaw(section, key);
   if (!raw) return default_value;
   return ParseIniInteger(Trim(*raw)).value_or(default_value);
+}
+
+std::vector<std::string> IniFile::SectionNames() const {
+  std::vector<std::string> names;
+  const FileBytes file = LoadFile(path_);
+  if (file.state != FileState::kLoaded) return names;
+  for (const Line& line : Parse(file.bytes).lines) {
+    if (const auto name = SectionName(line.text)) names.emplace_back(*name);
+  }
+  return names;
 }
 
 bool IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {

@@ -49,6 +49,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qmx {
 
@@ -70,6 +71,9 @@ class IniFile {
   std::string ReadRawString(std::string_view section, std::string_view key,
                             std::string_view default_value) const;
   int32_t ReadInteger(std::string_view section, std::string_view key, int32_t default_value) const;
+  // The names of the file's sections in file order, as spelled there
+  // (blanks around them removed); none for a file that cannot be read.
+  std::vector<std::string> SectionNames() const;
 
   // False when nothing was changed on disk.  Names must be non-empty and
   // must not contain line breaks or NUL; a section name must not contain
@@ -84,6 +88,10 @@ class IniFile {
 
   std::string path_;
 };
+
+// True when two section or key names are one name to these files: ASCII
+// letters compare without regard to case.
+bool SameIniName(std::string_view a, std::string_view b);
 
 // The integer reading described above; nullopt when the text is not one.
 std::optional<int32_t> ParseIniInteger(std::string_view text);

@@ -39,7 +39,76 @@ T ScanReal(std::string_view text) {
   return negative ? -value : value;
 }
 
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// For a number text too large or too small for a double: true when it is
+// too large.  Only the decimal exponent of its first significant digit is
+// needed, and the two cases lie more than 600 decades apart.
+bool BeyondTheLargest(std::string_view number) {
+  size_t pos = 0;
+  long integer_digits = 0;
+  long zeros_after_point = 0;
+  bool significant = false;
+  bool after_point = false;
+  for (; pos < number.size(); ++pos) {
+    const char c = number[pos];
+    if (c == '.') {
+      after_point = true;
+      continue;
+    }
+    if (!IsDigit(c)) break;
+    if (!significant && c == '0') {
+      if (after_point) ++zeros_after_point;
+      continue;
+    }
+    significant = true;
+    if (!after_point) ++integer_digits;
+  }
+  long exponent = 0;
+  if (pos < number.size() && (number[pos] == 'e' || number[pos] == 'E')) {
+    ++pos;
+    bool negative = false;
+    if (pos < number.size() && (number[pos] == '+' || number[pos] == '-')) {
+      negative = number[pos] == '-';
+      ++pos;
+    }
+    constexpr long kFarEnough = 100000;
+    for (; pos < number.size() && IsDigit(number[pos]); ++pos) {
+      if (exponent < kFarEnough) exponent = exponent * 10 + (number[pos] - '0');
+    }
+    if (negative) exponent = -exponent;
+  }
+  const long first_digit = integer_digits > 0 ? integer_digits - 1 : -(zeros_after_point + 1);
+  return first_digit + exponent > 0;
+}
+
 }  // namespace
+
+RealScan ScanRealText(std::string_view text) {
+  size_t pos = 0;
+  while (pos < text.size() && IsBlank(text[pos])) ++pos;
+  bool negative = false;
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+    negative = text[pos] == '-';
+    ++pos;
+  }
+  RealScan scan;
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) return scan;
+  const char* first = text.data() + pos;
+  const char* last = text.data() + text.size();
+  double value = 0.0;
+  const auto [end, ec] = std::from_chars(first, last, value, std::chars_format::general);
+  if (end == first || ec == std::errc::invalid_argument) return scan;
+  if (ec == std::errc::result_out_of_range) {
+    const bool huge = BeyondTheLargest(std::string_view(first, static_cast<size_t>(end - first)));
+    value = huge ? HUGE_VAL : 0.0;
+  }
+  scan.kind = std::isfinite(value) ? RealScan::Kind::kFinite : RealScan::Kind::kNotFinite;
+  scan.value = negative ? -value : value;
+  return scan;
+}
 
 float ScanFloatText(std::string_view text) {
   return ScanReal<float>(text);

@@ -18,6 +18,18 @@ namespace qmx {
 float ScanFloatText(std::string_view text);
 double ScanDoubleText(std::string_view text);
 
+// What the "%E" scan of ScanDoubleText finds before it gives 0.0 for a
+// value that is not finite: no number at all, a finite number (one below
+// the smallest double is 0.0), or one that is not finite ("inf", "nan", or
+// beyond the double range, as "1e400"; `value` is then an infinity or NaN
+// with the text's sign).
+struct RealScan {
+  enum class Kind { kNoNumber, kFinite, kNotFinite };
+  Kind kind = Kind::kNoNumber;
+  double value = 0.0;
+};
+RealScan ScanRealText(std::string_view text);
+
 // The "%x" scan, cut to 16 bits: leading blanks, an optional "0x" or "0X",
 // then hexadecimal digits up to the first other character.  A text that does
 // not start with a hexadecimal digit (after the prefix) gives 0, so "0.0" is 0.

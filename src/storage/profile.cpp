@@ -1,6 +1,8 @@
 #include "storage/profile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -8,6 +10,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "storage/file_access.h"
 #include "storage/ini_file.h"
 #include "storage/number_text.h"
 #include "storage/settings_files.h"
@@ -29,6 +32,16 @@ constexpr std::array<std::string_view, 6> kMtrIntegerKeys = {"msenstype", "mox",
                                                              "mdest",     "mprecis", "mmat"};
 
 constexpr uint16_t kMaxElClearTime = 3600;
+
+// Every section a profile can hold, read or only written: a file with none
+// of them is no profile.
+constexpr std::array<std::string_view, 20> kProfileSections = {
+    "TAB",      "Definition",   "TX",      "SET_0", "SET_DIAP",    "Seach",  "NEW_DAT",
+    "NEW_COMM", "USR_REG_HOLD", "IZM",     "PATH",  "izm_to_comp", "output", "USR",
+    "el_clear", "frame_write",  "err_msk", "ADC",   "IND",         "MTR"};
+
+// A profile is a few kilobytes; the settings files refuse more than this.
+constexpr uintmax_t kLargestProfileSize = uintmax_t{64} << 20;
 
 std::string UserRegisterKey(int i) {
   return "reg_" + std::to_string(i);
@@ -136,35 +149,6 @@ class Writer {
   bool ok_ = true;
   int first_error_ = 0;
 };
-
-// Why the profile at `path` could not be written, in the operator's words.
-std::string WriteFailureCause(const std::string& path, int error) {
-  struct stat info {};
-  if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-    return S_ISDIR(info.st_mode) ? "под этим именем находится папка"
-                                 : "под этим именем находится не обычный файл";
-  }
-  const fs::path directory = fs::path(path).parent_path();
-  std::error_code ignored;
-  if (!directory.empty() && !fs::is_directory(directory, ignored)) {
-    return "папка " + directory.string() + " не существует";
-  }
-  switch (error) {
-    case EACCES:
-    case EPERM:
-      return "нет прав на запись";
-    case EROFS:
-      return "диск доступен только для чтения";
-    case ENOSPC:
-      return "на диске нет места";
-    case EDQUOT:
-      return "превышена дисковая квота";
-    case 0:
-      return "файл не удалось прочитать или заменить";
-    default:
-      return std::strerror(error);
-  }
-}
 
 }  // namespace
 
@@ -282,13 +266,71 @@ void LoadProfile(ProfileValues& values, LinkSettings& link, const std::string& p
   LoadProfile(values, link, path, CurrentDirectory());
 }
 
+std::string ProfileUnreadableCause(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) {
+    if (errno == ENOENT) return {};  // a new profile, which the load creates
+    return errno == EACCES ? "нет прав на чтение" : std::strerror(errno);
+  }
+  if (std::string kind = NotRegularFileCause(path); !kind.empty()) return kind;
+  // Non-blocking: something put in place of the file after the look above
+  // must not hold the window either.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    return errno == EACCES || errno == EPERM ? "нет прав на чтение" : std::strerror(errno);
+  }
+  std::string bytes;
+  std::string cause;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    cause = "под этим именем находится не обычный файл";
+  } else if (static_cast<uintmax_t>(info.st_size) > kLargestProfileSize) {
+    cause = "файл слишком велик для профиля настроек";
+  } else {
+    char buffer[8192];
+    for (;;) {
+      const ssize_t got = read(fd, buffer, sizeof buffer);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) {
+        cause = std::strerror(errno);
+        break;
+      }
+      if (got == 0) break;
+      bytes.append(buffer, static_cast<size_t>(got));
+      if (bytes.size() > kLargestProfileSize) {
+        cause = "файл слишком велик для профиля настроек";
+        break;
+      }
+    }
+  }
+  close(fd);
+  if (!cause.empty()) return cause;
+  const bool utf16 = bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
+  if (utf16 || bytes.find('\0') != std::string::npos) {
+    return "файл не текстовый (возможно, он записан в кодировке UTF-16)";
+  }
+  for (const std::string& name : IniFile(path).SectionNames()) {
+    for (std::string_view known : kProfileSections) {
+      if (SameIniName(name, known)) return {};
+    }
+  }
+  return "в файле нет ни одного раздела профиля настроек";
+}
+
+std::string ProfileNotReadText(const std::string& path, const std::string& cause) {
+  return "Не удалось прочитать профиль настроек из файла " + path + ": " + cause +
+         ". Настройки не изменены.";
+}
+
 bool SaveProfile(const ProfileValues& values, const LinkSettings& link, const std::string& path) {
   return SaveProfile(values, link, path, nullptr);
 }
 
+std::string ProfileNotWrittenText(const std::string& path, const std::string& cause) {
+  return "Не удалось записать файл настроек " + path + ": " + cause + ".";
+}
+
 std::string ProfileNotSavedText(const std::string& path, const std::string& cause) {
-  return "Не удалось записать файл настроек " + path + ": " + cause +
-         ". Изменения этого сеанса не сохранены.";
+  return ProfileNotWrittenText(path, cause) + " Изменения этого сеанса не сохранены.";
 }
 
 bool SaveProfile(const ProfileValues& values, const LinkSettings& link, const std::string& path,

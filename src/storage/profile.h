@@ -172,6 +172,20 @@ void LoadProfile(ProfileValues& values, LinkSettings& link, const std::string& p
 // The same with the process's current directory.
 void LoadProfile(ProfileValues& values, LinkSettings& link, const std::string& path);
 
+// Why the file at `path` cannot be loaded as a profile, in the operator's
+// words; empty when it can.  A name with nothing under it can (the load
+// creates the profile).  It cannot when the name is taken by a folder, a
+// FIFO or a device, when the file cannot be opened or read, when it is not
+// text (it holds NUL bytes or starts as UTF-16 text does), or when it holds
+// none of the profile's sections, as a ".pgm" file or a text of notes does.
+// A profile that lacks some sections or keys loads: they take defaults.
+// Only the bytes decide, so a profile written on a Windows machine in its
+// code page still loads.  The file is opened without waiting.
+std::string ProfileUnreadableCause(const std::string& path);
+// The box shown for a profile that cannot be loaded: "Не удалось прочитать
+// профиль настроек из файла <path>: <cause>. Настройки не изменены."
+std::string ProfileNotReadText(const std::string& path, const std::string& cause);
+
 // Writes every saved key from `values` and `link` into the profile at
 // `path`, making a read-only file writable first.  Keys the writer does not
 // know are left as they are.  False when some value could not be written.
@@ -181,6 +195,9 @@ bool SaveProfile(const ProfileValues& values, const LinkSettings& link, const st
 // существует", "под этим именем находится папка", or the system's text.
 bool SaveProfile(const ProfileValues& values, const LinkSettings& link, const std::string& path,
                  std::string* cause);
+// The box shown when a profile could not be written: "Не удалось записать
+// файл настроек <path>: <cause>."
+std::string ProfileNotWrittenText(const std::string& path, const std::string& cause);
 // The box shown when the profile written at close could not be written:
 // "Не удалось записать файл настроек <path>: <cause>. Изменения этого
 // сеанса не сохранены."

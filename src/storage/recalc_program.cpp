@@ -31,10 +31,14 @@ bool Readable(const std::string& path) {
   return std::ifstream(path, std::ios::binary).is_open();
 }
 
-// The instrument holds single floats: a constant it cannot hold is no value.
-double ConstantOf(std::string_view text) {
-  const double value = ScanDoubleText(text);
-  return std::fabs(value) <= std::numeric_limits<float>::max() ? value : 0.0;
+// The instrument holds single floats: a number it cannot hold (it would
+// arrive as an infinity) is refused, not quietly made 0.  A text without a
+// number is no number and reads as 0.
+bool RefusedConstant(std::string_view text) {
+  const RealScan scan = ScanRealText(text);
+  return scan.kind == RealScan::Kind::kNotFinite ||
+         (scan.kind == RealScan::Kind::kFinite &&
+          std::fabs(scan.value) > std::numeric_limits<float>::max());
 }
 
 }  // namespace
@@ -58,7 +62,8 @@ std::string RecalcConstantText(double value) {
   return ec == std::errc() ? std::string(text, end) : std::string("0");
 }
 
-RecalcFileStatus LoadRecalcProgram(RecalcProgram& program, const std::string& path) {
+RecalcFileStatus LoadRecalcProgram(RecalcProgram& program, const std::string& path,
+                                   std::vector<std::string>* refused_keys) {
   if (!Readable(path)) return RecalcFileStatus::kNotOpened;
   IniFile ini(path);
   std::array<std::string, kRecalcOpCount> codes;
@@ -73,6 +78,13 @@ RecalcFileStatus LoadRecalcProgram(RecalcProgram& program, const std::string& pa
     any = any || constants[i] != kMissing;
   }
   if (!any) return RecalcFileStatus::kNoProgram;
+  bool refused = false;
+  for (int i = 0; i < kRecalcConstCount; ++i) {
+    if (constants[i] == kMissing || !RefusedConstant(constants[i])) continue;
+    refused = true;
+    if (refused_keys != nullptr) refused_keys->push_back(ConstKey(i));
+  }
+  if (refused) return RecalcFileStatus::kRefusedConstants;
 
   for (int i = 0; i < kRecalcOpCount; ++i) {
     if (codes[i] == kMissing) {
@@ -87,7 +99,7 @@ RecalcFileStatus LoadRecalcProgram(RecalcProgram& program, const std::string& pa
       program.constants[i] = 0.0;
       ini.WriteString(kConstSection, ConstKey(i), RecalcConstantText(0.0));
     } else {
-      program.constants[i] = ConstantOf(constants[i]);
+      program.constants[i] = ScanDoubleText(constants[i]);
     }
   }
   return RecalcFileStatus::kLoaded;

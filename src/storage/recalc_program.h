@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace qmx {
 
@@ -20,19 +21,25 @@ struct RecalcProgram {
 
 enum class RecalcFileStatus {
   kLoaded,
-  kNotOpened,  // no such file, or one that cannot be read
-  kNoProgram,  // a file without any key of the program
+  kNotOpened,         // no such file, or one that cannot be read
+  kNoProgram,         // a file without any key of the program
+  kRefusedConstants,  // constants the instrument cannot hold
 };
 
 // Reads the program from `path` into `program`.  Codes are hexadecimal with
 // or without "0x" (a text that is not one gives 0, a longer one its low 16
-// bits); constants are decimal or exponent notation (a text that is not one,
-// or a value beyond the single-float range the instrument holds, gives 0.0).
-// A key the file lacks gives 0 and is added to the file ("0x0000", "0");
-// values already in the file are left exactly as they are.  A file that
-// cannot be read or holds none of the keys leaves `program` and the file
-// untouched.
-RecalcFileStatus LoadRecalcProgram(RecalcProgram& program, const std::string& path);
+// bits); constants are decimal or exponent notation (a text that is not one
+// gives 0.0).  A key the file lacks gives 0 and is added to the file
+// ("0x0000", "0"); values already in the file are left exactly as they are.
+//
+// A constant whose number is not finite ("inf", "nan") or lies beyond the
+// single-float range the instrument holds (1e308; any finite single such as
+// 2e7 or 1e30 is taken) refuses the whole file: its keys go to
+// `refused_keys` (when given) in file key order, "const_5".  A file that is
+// refused, cannot be read or holds none of the keys leaves `program` and the
+// file untouched.
+RecalcFileStatus LoadRecalcProgram(RecalcProgram& program, const std::string& path,
+                                   std::vector<std::string>* refused_keys = nullptr);
 
 // Writes every code as "0x%04x" and every constant in the shortest text
 // that reads back as the same double, so a load after the save gives the

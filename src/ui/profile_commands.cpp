@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 #include "blocks/block_catalog.h"
@@ -74,6 +75,10 @@ int ShownTabIndex(QTabWidget* pages, int fallback) {
   return shown;
 }
 
+char AsciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 bool FileExists(const std::string& name) {
   std::error_code error;
   return std::filesystem::exists(name, error);
@@ -121,6 +126,14 @@ void CollectPageSelection(QWidget* window, PageSelection& pages) {
   pages.work = ActivePageIndex(PageSet(window, "PageControl5"), pages.work);
 }
 
+std::string WithProfileExtension(const std::string& name) {
+  const std::string extension = std::filesystem::path(name).extension().string();
+  const std::string_view wanted = kProfileExtension;
+  const bool has_it = std::equal(extension.begin(), extension.end(), wanted.begin(), wanted.end(),
+                                 [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
+  return has_it ? name : name + kProfileExtension;
+}
+
 std::string WithRecordFileExtension(const std::string& name) {
   if (std::filesystem::path(name).has_extension()) return name;
   return name + kRecordFileExtension;
@@ -160,6 +173,14 @@ void ProfileCommands::FillExchangeControls() {
 void ProfileCommands::N2Click() {
   const FileDialogResult chosen = context_.dialogs.OpenFile(FileDialogRequest{});
   if (!chosen.accepted) return;
+  // A file that is no profile would load as the defaults of every value,
+  // and the close would then save those over "recent.prf": it is named and
+  // nothing changes.
+  if (const std::string cause = ProfileUnreadableCause(chosen.file_name); !cause.empty()) {
+    context_.dialogs.ShowBox(ProfileNotReadText(chosen.file_name, cause), kCaptionError,
+                             BoxButtons::kOk, BoxIcon::kError);
+    return;
+  }
   LoadProfile(context_.profile, context_.link.settings(), chosen.file_name);
   ApplyPageSelection(window_, context_.profile.pages);
   FillExchangeControls();
@@ -181,10 +202,15 @@ void ProfileCommands::N3Click() {
   BlockContext block_context{context_.link, context_.dialogs, controls, context_.blocks};
   if (!CollectPassport(block_context)) return;
   CollectTimeGaps();
-  std::string name = chosen.file_name;
-  if (chosen.filter_index == 1 && !FileExists(name)) name += kProfileExtension;
+  const std::string name = chosen.filter_index == 1 && !FileExists(chosen.file_name)
+                               ? WithProfileExtension(chosen.file_name)
+                               : chosen.file_name;
   CollectPageSelection(window_, context_.profile.pages);
-  SaveProfile(context_.profile, context_.link.settings(), name);
+  std::string cause;
+  if (!SaveProfile(context_.profile, context_.link.settings(), name, &cause)) {
+    context_.dialogs.ShowBox(ProfileNotWrittenText(name, cause), kCaptionError, BoxButtons::kOk,
+                             BoxIcon::kError);
+  }
 }
 
 void ProfileCommands::CollectTimeGaps() {

@@ -31,6 +31,8 @@ void ApplyPageSelection(QWidget* window, const PageSelection& pages);
 // The active pages of the window's page sets, as the profile saves them.
 void CollectPageSelection(QWidget* window, PageSelection& pages);
 
+// `name` with ".prf" added unless it already ends so (in any letter case).
+std::string WithProfileExtension(const std::string& name);
 // `name` with ".txt" added when its last part has no extension.
 std::string WithRecordFileExtension(const std::string& name);
 
@@ -46,9 +48,12 @@ class ProfileCommands final : public QObject {
   // exchange controls, the link controls, and the two byte gaps.
   void FillExchangeControls();
 
-  // "Прочитать профиль настроек из файла".
+  // "Прочитать профиль настроек из файла".  A file that cannot be read as
+  // a profile (ProfileUnreadableCause) is named in an error box and changes
+  // nothing: neither the values, nor the pages, nor what the close saves.
   void N2Click();
-  // "Записать профиль настроек в файл".
+  // "Записать профиль настроек в файл".  A profile that cannot be written
+  // is named in an error box with the cause.
   void N3Click();
   // "Обмен", "Результаты измерения", "Результаты обработки", "Коды АЦП".
   void N12Click();

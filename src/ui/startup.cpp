@@ -34,7 +34,6 @@ constexpr int kTimer7IntervalMs = 100;
 constexpr int kTimer7StartMs = 200;
 constexpr int kTimer10IntervalMs = 1000;
 constexpr int kTimer10StartMs = 3000;
-constexpr char kCaptionError[] = "Ошибка";
 
 QTimer* MakeOneShotTimer(QObject* owner, const char* name, int interval_ms) {
   auto* timer = new QTimer(owner);
@@ -68,6 +67,19 @@ Startup::Startup(AppContext& context, MainWindow& window)
   connect(timer10_, &QTimer::timeout, this, &Startup::Timer10Timer);
   connect(&window, &MainWindow::closing, this, &Startup::FormClose);
   new BlockController(context, &window);
+  // The trace tells of a refused file in the middle of a transaction; the
+  // box waits its turn at the gate, so the exchange is over when it shows.
+  context_.link.log().SetRefusalReporter([this](const std::string& text) {
+    const QPointer<Startup> self(this);
+    qmx::RunOperatorAction(context_.gate, [self, text] {
+      if (self == nullptr) return;
+      self->context_.dialogs.ShowBox(text, kCaptionError, BoxButtons::kOk, BoxIcon::kError);
+    });
+  });
+}
+
+Startup::~Startup() {
+  context_.link.log().SetRefusalReporter(nullptr);
 }
 
 // The order is the instrument tool's own: the link's settings files, then

@@ -28,6 +28,7 @@ class Startup final : public QObject {
   // Wires the window's menu commands, the buttons of the parameter blocks
   // and its close to the handlers; the object lives as long as the window.
   Startup(AppContext& context, MainWindow& window);
+  ~Startup() override;
 
   void FormCreate();
   void FormClose();

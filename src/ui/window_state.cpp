@@ -1,5 +1,7 @@
 #include "ui/window_state.h"
 
+#include <QGuiApplication>
+#include <QRegion>
 #include <QScreen>
 #include <QSettings>
 
@@ -21,6 +23,38 @@ void FitOnScreen(MainWindow& window) {
   window.resize(window.size().boundedTo(room - frame).expandedTo(window.minimumSizeHint()));
 }
 
+// True when `rect` lies wholly within the room the screens give windows
+// together (a window may span two screens side by side).
+bool FitsTheScreens(const QRect& rect) {
+  if (!rect.isValid()) return false;
+  QRegion room;
+  for (const QScreen* screen : QGuiApplication::screens()) room += screen->availableGeometry();
+  return QRegion(rect).subtracted(room).isEmpty();
+}
+
+// A remembered geometry the screens of this run cannot show: a huge one
+// (a window of 32767 x 32767 pixels needs gigabytes for its picture and
+// never answers again), or one left on a screen that is gone.
+bool RestoredOffScreen(const MainWindow& window) {
+  if (!FitsTheScreens(window.frameGeometry())) return true;
+  // A maximised window goes back to its normal geometry when the operator
+  // restores it.
+  const QRect normal = window.normalGeometry();
+  return normal.isValid() && !FitsTheScreens(normal);
+}
+
+// The designed size, fitted and centred on the primary screen.
+void PlaceAsDesigned(MainWindow& window, const QSize& designed) {
+  window.setWindowState(Qt::WindowNoState);
+  window.resize(designed);
+  FitOnScreen(window);
+  const QScreen* primary = QGuiApplication::primaryScreen();
+  if (primary == nullptr) return;
+  QRect frame = window.frameGeometry();
+  frame.moveCenter(primary->availableGeometry().center());
+  window.move(frame.topLeft());
+}
+
 }  // namespace
 
 void SaveWindowState(const MainWindow& window, QSettings& settings) {
@@ -34,7 +68,12 @@ void RestoreWindowState(MainWindow& window, QSettings& settings, bool engineerin
       engineering_asked || settings.value(QLatin1String(kEngineeringKey), false).toBool();
   window.SetEngineeringView(engineering);
   const QByteArray geometry = settings.value(QLatin1String(kGeometryKey)).toByteArray();
-  if (geometry.isEmpty() || !window.restoreGeometry(geometry)) FitOnScreen(window);
+  const QSize designed = window.size();
+  if (geometry.isEmpty() || !window.restoreGeometry(geometry)) {
+    FitOnScreen(window);
+  } else if (RestoredOffScreen(window)) {
+    PlaceAsDesigned(window, designed);
+  }
 }
 
 }  // namespace qmx

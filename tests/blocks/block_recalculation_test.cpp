@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,14 @@ constexpr char kCodeError[] = "Вводимые данные не получае
 
 class RecalculationTest : public BlockTest {
  protected:
+  static void WriteFileText(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+  }
+  static std::string ReadFileText(const std::string& path) {
+    std::ostringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
+  }
   std::vector<uint16_t> Program() { return meter_.Get(1994, 64); }
   void Restart() {
     bus_.ClearJournal();
@@ -144,6 +154,43 @@ TEST_F(RecalculationTest, FileButtons) {
   EXPECT_EQ(dialogs_.LastBox().caption, "Ошибка");
   EXPECT_NE(dialogs_.LastBox().text.find(file + ".pgm"), std::string::npos);
   EXPECT_EQ(values_.recalc_program.constants[2], 1e-7);
+}
+
+TEST_F(RecalculationTest, AFileWithConstantsTheInstrumentCannotHoldIsRefusedByKey) {
+  const std::string file = ::testing::TempDir() + "recalc_refused.pgm";
+  const std::string text =
+      "[PGM_OP_COD]\nop_0=0xa3\n[PGM_CONST]\nconst_0=2e7\nconst_2=1e308\nconst_4=1e30\n"
+      "const_9=nan\nconst_15=-inf\n";
+  WriteFileText(file, text);
+  values_.recalc_program.constants[2] = 1.5;
+  const RecalcProgram held = values_.recalc_program;
+  ShowRecalcProgram(controls_, held);
+  dialogs_.AcceptFile(file);
+  EXPECT_EQ(Button88Click(ctx_), BlockOutcome::kFailed);
+  ASSERT_EQ(dialogs_.box_count(), 1u);
+  EXPECT_EQ(dialogs_.LastBox().caption, "Ошибка");
+  EXPECT_EQ(dialogs_.LastBox().icon, BoxIcon::kError);
+  EXPECT_EQ(
+      dialogs_.LastBox().text,
+      "Файл " + file +
+          " не прочитан: в разделе PGM_CONST константы const_2, const_9, const_15 не являются "
+          "конечными числами одинарной точности (прибор хранит числа до 3.4E38 по модулю). "
+          "Настройки виртуальной машины не изменены.");
+  EXPECT_EQ(values_.recalc_program, held);
+  EXPECT_EQ(controls_.Text(RecalcConstantCell(2)), "1.500000");
+  EXPECT_EQ(controls_.Text(RecalcCodeCell(0)), "0x0000");
+  EXPECT_EQ(ReadFileText(file), text);
+
+  // Large singles are constants like any other.
+  Restart();
+  WriteFileText(file, "[PGM_CONST]\nconst_0=2e7\nconst_4=-1e30\n");
+  dialogs_.AcceptFile(file);
+  EXPECT_EQ(Button88Click(ctx_), BlockOutcome::kDone);
+  EXPECT_THAT(dialogs_.texts(), ElementsAre("Из файла прочитаны настройки виртуальной машины."));
+  EXPECT_EQ(values_.recalc_program.constants[0], 2e7);
+  EXPECT_EQ(values_.recalc_program.constants[4], -1e30);
+  EXPECT_EQ(controls_.Text(RecalcConstantCell(0)), "20000000.000000");
+  std::filesystem::remove(file);
 }
 
 }  // namespace

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "link/exchange_status.h"
 #include "measured_fixture.h"
+#include "support/no_wait.h"
 
 namespace qmx::test {
 namespace {
@@ -98,6 +101,47 @@ TEST_F(MeasuredPollTest, AnUnwritableRecordFileDoesNotStopThePoll) {
   RunMeasurementPollCycle(Context());
   EXPECT_EQ(controls_.Text("Label23"), "2");
   EXPECT_TRUE(std::filesystem::is_empty(dir_));
+}
+
+TEST_F(MeasuredPollTest, RecordFilesThatAreFifosAreNamedOnceEachAndThePollGoesOn) {
+  dialogs_.AllowBoxes();
+  const std::string measurement = dir_ + "/izm.fifo";
+  const std::string module = dir_ + "/izm_modul.fifo";
+  ASSERT_TRUE(MakeFifo(measurement));
+  ASSERT_TRUE(MakeFifo(module));
+  records_.izm_file_name = measurement;
+  records_.izm_modul_file_name = module;
+  ASSERT_TRUE(ReturnsWithoutWaiting({measurement, module}, [this] {
+    for (int i = 0; i < 3; ++i) {
+      RunMeasurementPollCycle(Context());
+      RunModulePollCycle(Context());
+    }
+  }));
+  EXPECT_EQ(controls_.Text("Label23"), "3");
+  const std::string kCause = ": под этим именем находится не обычный файл.";
+  EXPECT_EQ(dialogs_.texts(),
+            (std::vector<std::string>{
+                "Результаты измерений не записываются в файл " + measurement + kCause,
+                "Результаты измерений не записываются в файл " + module + kCause}));
+  for (const RecordedBox& box : dialogs_.boxes()) EXPECT_EQ(box.caption, "Ошибка");
+
+  // A single read records as well: the file was named already, only the
+  // read's own box follows.
+  dialogs_.Clear();
+  ReadMeasuredOnce(Context());
+  EXPECT_EQ(dialogs_.texts(), std::vector<std::string>{"Прочитано измеренное значение."});
+
+  // Once a line has gone to a regular file under the name, a FIFO put there
+  // again is named again.
+  std::filesystem::remove(measurement);
+  RunMeasurementPollCycle(Context());
+  EXPECT_EQ(Lines(measurement).size(), 1U);
+  std::filesystem::remove(measurement);
+  ASSERT_TRUE(MakeFifo(measurement));
+  RunMeasurementPollCycle(Context());
+  ASSERT_EQ(dialogs_.box_count(), 2U);
+  EXPECT_EQ(dialogs_.LastBox().text,
+            "Результаты измерений не записываются в файл " + measurement + kCause);
 }
 
 }  // namespace

@@ -5,9 +5,11 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "link/exchange_status.h"
 #include "link_fixture.h"
+#include "support/no_wait.h"
 
 namespace qmx::test {
 namespace {
@@ -195,6 +197,41 @@ TEST_F(ExchangeLogTest, RefusedTransactionLeavesNoTrace) {
   EXPECT_EQ(link_.ReadHoldingRegisters(0, 125, nullptr, &exception), kStatusRefusedBadCount);
   EXPECT_EQ(link_.ReadHoldingRegisters(0, 0, values.data(), &exception), kStatusRefusedBadCount);
   EXPECT_EQ(LogText().size(), before);
+}
+
+TEST_F(ExchangeLogTest, AFifoAsTheTraceIsRefusedWithoutWaitingAndToldOnce) {
+  std::vector<std::string> told;
+  link_.log().SetRefusalReporter([&told](const std::string& text) { told.push_back(text); });
+  const std::string fifo = (dir_ / "COM.fifo").string();
+  ASSERT_TRUE(MakeFifo(fifo));
+  link_.settings().log_file_name = fifo;
+  const std::vector<uint8_t> answer = WithCrc({0x01, 0x03, 0x04, 0x00, 0x0A, 0xFF, 0x01});
+  std::vector<uint16_t> statuses;
+  // Two reads and a write, each with several parts for the trace.
+  ASSERT_TRUE(ReturnsWithoutWaiting(fifo, [&] {
+    for (int i = 0; i < 2; ++i) {
+      port_->Script(Reply(answer));
+      statuses.push_back(ReadTwo());
+    }
+    port_->Script(Reply(WithCrc({0x01, 0x10, 0x04, 0x16, 0x00, 0x01})));
+    statuses.push_back(WriteOne());
+  }));
+  EXPECT_EQ(statuses, (std::vector<uint16_t>{0, 0, 0}));
+  const std::string refused =
+      "Обмен не записывается в файл " + fifo + ": под этим именем находится не обычный файл.";
+  EXPECT_EQ(told, std::vector<std::string>{refused});
+
+  // Once a part has gone to a regular file under that name, a FIFO put
+  // there again is news again.
+  fs::remove(fifo);
+  port_->Script(Reply(answer));
+  ASSERT_EQ(ReadTwo(), 0);
+  EXPECT_TRUE(fs::is_regular_file(fifo));
+  fs::remove(fifo);
+  ASSERT_TRUE(MakeFifo(fifo));
+  port_->Script(Reply(answer));
+  ASSERT_EQ(ReadTwo(), 0);
+  EXPECT_EQ(told, (std::vector<std::string>{refused, refused}));
 }
 
 }  // namespace

@@ -25,6 +25,35 @@ TEST(ProfileNumberText, FloatScanTakesTheLeadingNumberOnly) {
   EXPECT_EQ(ScanDoubleText("1e400"), 0.0);
 }
 
+TEST(ProfileNumberText, RealScanTellsNoNumberFromANumberThatIsNotFinite) {
+  using Kind = RealScan::Kind;
+  const double kInf = HUGE_VAL;
+  const struct {
+    const char* text;
+    Kind kind;
+    double value;
+  } cases[] = {{"", Kind::kNoNumber, 0.0},
+               {"abc", Kind::kNoNumber, 0.0},
+               {"+-1", Kind::kNoNumber, 0.0},
+               {" -2.5e1x", Kind::kFinite, -25.0},
+               {"1e308", Kind::kFinite, 1e308},
+               {"1e-400", Kind::kFinite, 0.0},
+               {"0.0000e999", Kind::kFinite, 0.0},
+               {"1e400", Kind::kNotFinite, kInf},
+               {"-923.4e306", Kind::kNotFinite, -kInf},
+               {"0.001e311", Kind::kFinite, 1e308},
+               {"0.0001e-320", Kind::kFinite, 0.0},
+               {"-inf", Kind::kNotFinite, -kInf},
+               {"INFINITY", Kind::kNotFinite, kInf}};
+  for (const auto& c : cases) {
+    const RealScan scan = ScanRealText(c.text);
+    EXPECT_EQ(scan.kind, c.kind) << c.text;
+    EXPECT_DOUBLE_EQ(scan.value, c.value) << c.text;
+  }
+  EXPECT_EQ(ScanRealText("nan").kind, Kind::kNotFinite);
+  EXPECT_TRUE(std::isnan(ScanRealText("-nan").value));
+}
+
 TEST(ProfileNumberText, HexScanFollowsPercentX) {
   EXPECT_EQ(ScanHexWord("0xa3"), 0xA3);
   EXPECT_EQ(ScanHexWord("  A3"), 0xA3);

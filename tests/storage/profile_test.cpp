@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <clocale>
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "storage/ini_file.h"
+#include "support/no_wait.h"
 
 namespace qmx {
 namespace {
@@ -414,6 +416,57 @@ TEST_F(ProfileTest, NumbersUseADotUnderACommaLocale) {
   EXPECT_EQ(loaded_text, "12.50");
   EXPECT_TRUE(saved);
   EXPECT_EQ(saved_text, "12.5000    ");
+}
+
+// UTF-16 little-endian of an ASCII text, as Notepad's "Unicode" saves it.
+std::string Utf16(const std::string& ascii, bool with_mark) {
+  std::string bytes = with_mark ? "\xFF\xFE" : "";
+  for (const char c : ascii) {
+    bytes.push_back(c);
+    bytes.push_back('\0');
+  }
+  return bytes;
+}
+
+TEST_F(ProfileTest, OnlyTextHoldingAProfileSectionCanBeLoaded) {
+  const std::string kNotText = "файл не текстовый (возможно, он записан в кодировке UTF-16)";
+  const std::string kNoSection = "в файле нет ни одного раздела профиля настроек";
+  const struct {
+    const char* what;
+    std::string bytes;
+    std::string cause;
+  } cases[] = {
+      {"UTF-16 with its mark", Utf16("[Seach]\r\nbeg=4\r\n", true), kNotText},
+      {"UTF-16 without a mark", Utf16("[Seach]\r\nbeg=4\r\n", false), kNotText},
+      {"NUL bytes after a section", std::string("[TAB]\nnum=0\n\0\0", 14), kNotText},
+      {"a recalculation program", "[PGM_OP_COD]\nop_0=0xa3\n", kNoSection},
+      {"notes", "просто заметки\nbeg=4\n", kNoSection},
+      {"an empty file", "", kNoSection},
+      {"one section", "[Seach]\nbeg=4\n", ""},
+      {"a section without keys", "[TAB]\n", ""},
+      {"another spelling, mark, CRLF", "\xEF\xBB\xBF[ seach ]\r\nbeg=4\r\n", ""},
+      {"a Windows code page", "[USR]\nusr_txt=\xCA\xDE\xD0 20MB\n", ""},
+  };
+  for (const auto& c : cases) {
+    WriteFile(c.bytes);
+    EXPECT_EQ(ProfileUnreadableCause(path_), c.cause) << c.what;
+  }
+}
+
+TEST_F(ProfileTest, ANameTakenByAFolderOrAFifoCannotBeLoadedAndAMissingOneCan) {
+  EXPECT_EQ(ProfileUnreadableCause(path_), "");
+  EXPECT_FALSE(fs::exists(path_));
+  EXPECT_EQ(ProfileUnreadableCause(dir_), "под этим именем находится папка");
+  const std::string fifo = dir_ + "/fifo.prf";
+  ASSERT_TRUE(test::MakeFifo(fifo));
+  std::string cause;
+  ASSERT_TRUE(test::ReturnsWithoutWaiting(fifo, [&] { cause = ProfileUnreadableCause(fifo); }));
+  EXPECT_EQ(cause, "под этим именем находится не обычный файл");
+  if (geteuid() != 0) {  // root reads through permission bits
+    WriteFile("[Seach]\nbeg=4\n");
+    ASSERT_EQ(chmod(path_.c_str(), 0), 0);
+    EXPECT_EQ(ProfileUnreadableCause(path_), "нет прав на чтение");
+  }
 }
 
 }  // namespace

@@ -4,11 +4,13 @@
 #include <stdlib.h>
 
 #include <clocale>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <limits>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "storage/ini_file.h"
 
@@ -55,7 +57,9 @@ TEST_F(RecalcProgramTest, LoadTakesWhatTheFileHoldsAndRewritesNothing) {
                {true, 6, "12345", 0x2345},
                {false, 0, "2.5", 2.5},
                {false, 2, "abc", 0.0},
-               {false, 5, "1e300", 0.0},  // beyond what the instrument holds
+               {false, 5, "1e30", 1e30},  // a single float holds it
+               {false, 7, "-2e7", -2e7},
+               {false, 8, "1e-50", 1e-50},  // below the smallest single: it arrives as 0
                {false, 6, "0.00366099", 0.00366099}};
   const auto section = [](bool code) { return code ? "PGM_OP_COD" : "PGM_CONST"; };
   const auto key = [](bool code, int i) { return (code ? "op_" : "const_") + std::to_string(i); };
@@ -122,6 +126,43 @@ TEST_F(RecalcProgramTest, NumbersUseADotUnderACommaLocale) {
   EXPECT_TRUE(saved);
   EXPECT_EQ(text, "2.5");
   EXPECT_EQ(program_.constants[0], 150.0);
+}
+
+TEST_F(RecalcProgramTest, ConstantsTheInstrumentCannotHoldRefuseTheWholeFileByKey) {
+  const struct {
+    const char* text;
+    bool refused;
+  } cases[] = {{"1e308", true},      {"nan", true},      {"-inf", true},      {"INF", true},
+               {"1e400", true},      {"-3.5e38", true},  {"3.5E38xyz", true}, {"2e7", false},
+               {"1e30", false},      {"-3.4e38", false}, {"1e-400", false},   {"abc", false},
+               {"0.00366099", false}};
+  for (const auto& c : cases) {
+    // The constant sits among good keys of both sections.
+    std::ostringstream text;
+    text << "[PGM_OP_COD]\nop_0=0xa3\n[PGM_CONST]\nconst_0=2.5\nconst_3=" << c.text
+         << "\nconst_9=" << c.text << "\n";
+    const std::string file = text.str();
+    WriteFile(file);
+    program_ = RecalcProgram{};
+    program_.constants[0] = 7.0;
+    const RecalcProgram held = program_;
+    std::vector<std::string> refused;
+    const RecalcFileStatus status = LoadRecalcProgram(program_, path_, &refused);
+    if (c.refused) {
+      EXPECT_EQ(status, RecalcFileStatus::kRefusedConstants) << c.text;
+      EXPECT_EQ(refused, (std::vector<std::string>{"const_3", "const_9"})) << c.text;
+      EXPECT_EQ(program_, held) << c.text;
+      // Not even the missing keys are added.
+      EXPECT_EQ(FileText(), file) << c.text;
+    } else {
+      EXPECT_EQ(status, RecalcFileStatus::kLoaded) << c.text;
+      EXPECT_TRUE(refused.empty()) << c.text;
+      EXPECT_EQ(program_.op[0], 0xA3) << c.text;
+      EXPECT_EQ(program_.constants[0], 2.5) << c.text;
+      EXPECT_EQ(program_.constants[3], program_.constants[9]) << c.text;
+      EXPECT_TRUE(std::isfinite(program_.constants[3])) << c.text;
+    }
+  }
 }
 
 }  // namespace

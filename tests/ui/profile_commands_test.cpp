@@ -7,8 +7,12 @@
 #include <QLineEdit>
 #include <QTabWidget>
 #include <filesystem>
+#include <string>
 
+#include "blocks/block_catalog.h"
 #include "storage/ini_file.h"
+#include "support/no_wait.h"
+#include "ui/widget_controls.h"
 #include "window_fixture.h"
 
 namespace qmx::test {
@@ -157,6 +161,114 @@ TEST_F(ProfileCommandsTest, CancelledLoadChangesNothing) {
   window_->N2()->trigger();
   EXPECT_EQ(context_.profile.search.beg, 8);
   EXPECT_EQ(window_->PageControl4()->currentIndex(), 0);
+}
+
+TEST(WithProfileExtension, AddsPrfOnlyWhenTheNameDoesNotEndSoInAnyCase) {
+  EXPECT_EQ(WithProfileExtension("/data/setup"), "/data/setup.prf");
+  EXPECT_EQ(WithProfileExtension("/data/setup.prf"), "/data/setup.prf");
+  EXPECT_EQ(WithProfileExtension("/data/SETUP.PRF"), "/data/SETUP.PRF");
+  EXPECT_EQ(WithProfileExtension("/data/setup.Prf"), "/data/setup.Prf");
+  EXPECT_EQ(WithProfileExtension("/data/setup.bak"), "/data/setup.bak.prf");
+  EXPECT_EQ(WithProfileExtension("/data.prf/setup"), "/data.prf/setup.prf");
+}
+
+TEST_F(ProfileCommandsTest, AFileThatIsNoProfileIsNamedAndChangesNothingNowOrAtClose) {
+  std::string utf16 = "\xFF\xFE";
+  for (const char c : std::string("[Seach]\r\nbeg=4\r\nend=6\r\n")) {
+    utf16.push_back(c);
+    utf16.push_back('\0');
+  }
+  WriteText(dir_.File("unicode.prf"), utf16);
+  WriteText(dir_.File("program.pgm"), "[PGM_OP_COD]\nop_0=0xa3\n[PGM_CONST]\nconst_0=2.5\n");
+  std::filesystem::create_directory(dir_.File("folder"));
+  ASSERT_TRUE(MakeFifo(dir_.File("fifo")));
+  const struct {
+    std::string name;
+    std::string cause;
+  } cases[] = {
+      {dir_.File("unicode.prf"), "файл не текстовый (возможно, он записан в кодировке UTF-16)"},
+      {dir_.File("program.pgm"), "в файле нет ни одного раздела профиля настроек"},
+      {dir_.File("folder"), "под этим именем находится папка"},
+      {dir_.File("fifo"), "под этим именем находится не обычный файл"}};
+
+  ProfileValues& profile = context_.profile;
+  profile.search.beg = 7;
+  profile.search.end = 9;
+  profile.passport.model = 12;
+  profile.user_registers.words[9] = 0x1234;
+  profile.outputs.f_flow_v_max = 12.5F;
+  profile.records.izm_file_name = "/data/izm.txt";
+  window_->PageControl4()->setCurrentIndex(2);
+  window_->PageControl5()->setCurrentIndex(3);
+  WidgetControls controls(window_.get());
+  FillBlockControls(controls, context_.blocks);
+  const QString shown = Find<QLineEdit>("Edit107")->text();
+  for (const auto& c : cases) {
+    dialogs_.AcceptFile(c.name);
+    const size_t before = dialogs_.box_count();
+    window_->N2()->trigger();
+    ASSERT_EQ(dialogs_.box_count(), before + 1) << c.name;
+    EXPECT_EQ(dialogs_.LastBox().caption, "Ошибка");
+    EXPECT_EQ(dialogs_.LastBox().icon, BoxIcon::kError);
+    EXPECT_EQ(dialogs_.LastBox().text, "Не удалось прочитать профиль настроек из файла " + c.name +
+                                           ": " + c.cause + ". Настройки не изменены.");
+    EXPECT_EQ(profile.search.beg, 7) << c.name;
+    EXPECT_EQ(profile.passport.model, 12) << c.name;
+    EXPECT_EQ(profile.records.izm_file_name, "/data/izm.txt") << c.name;
+    EXPECT_EQ(window_->PageControl4()->currentIndex(), 2) << c.name;
+    EXPECT_EQ(window_->PageControl5()->currentIndex(), 3) << c.name;
+    EXPECT_EQ(Find<QLineEdit>("Edit107")->text(), shown) << c.name;
+  }
+  EXPECT_EQ(ReadText(dir_.File("unicode.prf")), utf16);
+  EXPECT_TRUE(std::filesystem::is_fifo(dir_.File("fifo")));
+
+  window_->close();
+  IniFile recent(dir_.File("recent.prf"));
+  EXPECT_EQ(recent.ReadInteger("Seach", "beg", -1), 7);
+  EXPECT_EQ(recent.ReadInteger("Seach", "end", -1), 9);
+  EXPECT_EQ(recent.ReadInteger("NEW_DAT", "MODEL", -1), 12);
+  EXPECT_EQ(recent.ReadInteger("USR_REG_HOLD", "reg_9", -1), 0x1234);
+  EXPECT_EQ(recent.ReadString("IZM", "izm_file_name", ""), "/data/izm.txt");
+  EXPECT_EQ(recent.ReadInteger("TAB", "ActivePageIndex4", -1), 2);
+}
+
+TEST_F(ProfileCommandsTest, ASaveThatCannotBeWrittenSaysWhyAndPrfIsNeverAddedTwice) {
+  std::filesystem::create_directory(dir_.File("folder"));
+  const struct {
+    std::string chosen;
+    int filter_index;
+    std::string box;
+  } failures[] = {
+      {dir_.File("folder"), 1,
+       "Не удалось записать файл настроек " + dir_.File("folder") +
+           ": под этим именем находится папка."},
+      {dir_.File("no/such/setup"), 1,
+       "Не удалось записать файл настроек " + dir_.File("no/such/setup.prf") + ": папка " +
+           dir_.File("no/such") + " не существует."},
+  };
+  for (const auto& f : failures) {
+    dialogs_.AcceptFile(f.chosen, f.filter_index);
+    const size_t before = dialogs_.box_count();
+    window_->N3()->trigger();
+    ASSERT_EQ(dialogs_.box_count(), before + 1) << f.chosen;
+    EXPECT_EQ(dialogs_.LastBox().caption, "Ошибка");
+    EXPECT_EQ(dialogs_.LastBox().icon, BoxIcon::kError);
+    EXPECT_EQ(dialogs_.LastBox().text, f.box);
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("no")));
+
+  const struct {
+    const char* chosen;
+    const char* saved;
+  } names[] = {{"x.prf", "x.prf"}, {"Y.PRF", "Y.PRF"}, {"z.bak", "z.bak.prf"}};
+  context_.profile.search.end = 9;
+  for (const auto& n : names) {
+    dialogs_.AcceptFile(dir_.File(n.chosen), 1);
+    window_->N3()->trigger();
+    EXPECT_EQ(IniFile(dir_.File(n.saved)).ReadInteger("Seach", "end", -1), 9) << n.chosen;
+    EXPECT_FALSE(std::filesystem::exists(dir_.File(std::string(n.saved) + ".prf"))) << n.chosen;
+  }
+  EXPECT_EQ(dialogs_.box_count(), 2U);
 }
 
 }  // namespace

@@ -1,0 +1,121 @@
+// Appending to a file the operator named: created when missing, refused
+// without waiting when the name is taken by a FIFO, a device or a folder,
+// and each refusal told once.
+#include "storage/file_access.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "support/no_wait.h"
+
+namespace qmx {
+namespace {
+
+namespace fs = std::filesystem;
+using test::MakeFifo;
+using test::ReturnsWithoutWaiting;
+
+class FileAccessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/qmx_file_access_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override {
+    std::error_code error;
+    fs::remove_all(dir_, error);
+  }
+
+  std::string At(const std::string& name) const { return dir_ + "/" + name; }
+  static std::string Text(const std::string& path) {
+    std::ostringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
+  }
+
+  std::string dir_;
+};
+
+TEST_F(FileAccessTest, AMissingFileIsCreatedAndAnExistingOneAppendedTo) {
+  const std::string path = At("COM.txt");
+  for (const char* part : {"first ", "second"}) {
+    AppendFile file(path);
+    ASSERT_TRUE(file.ok()) << file.cause();
+    EXPECT_FALSE(file.refused());
+    EXPECT_TRUE(file.Write(part));
+    EXPECT_TRUE(file.Close());
+  }
+  EXPECT_EQ(Text(path), "first second");
+}
+
+TEST_F(FileAccessTest, WhatIsNotARegularFileIsRefusedWithoutWaiting) {
+  ASSERT_TRUE(MakeFifo(At("fifo")));
+  fs::create_directory(At("folder"));
+  const struct {
+    std::string path;
+    std::string cause;
+  } cases[] = {{At("fifo"), "под этим именем находится не обычный файл"},
+               {At("folder"), "под этим именем находится папка"},
+               {"/dev/null", "под этим именем находится не обычный файл"}};
+  for (const auto& c : cases) {
+    bool opened = true;
+    bool refused = false;
+    std::string cause;
+    ASSERT_TRUE(ReturnsWithoutWaiting(At("fifo"), [&] {
+      AppendFile file(c.path);
+      opened = file.ok();
+      refused = file.refused();
+      cause = file.cause();
+    })) << c.path;
+    EXPECT_FALSE(opened) << c.path;
+    EXPECT_TRUE(refused) << c.path;
+    EXPECT_EQ(cause, c.cause) << c.path;
+  }
+  EXPECT_TRUE(fs::is_fifo(At("fifo")));
+}
+
+TEST_F(FileAccessTest, AFifoThatSomeoneReadsIsRefusedAndGetsNothing) {
+  ASSERT_TRUE(MakeFifo(At("fifo")));
+  const int reader = open(At("fifo").c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  {
+    AppendFile file(At("fifo"));
+    EXPECT_FALSE(file.ok());
+    EXPECT_TRUE(file.refused());
+    EXPECT_FALSE(file.Write("line\n"));
+  }
+  char byte = 0;
+  EXPECT_LE(read(reader, &byte, 1), 0);
+  close(reader);
+}
+
+TEST_F(FileAccessTest, AMissingFolderFailsWithoutARefusal) {
+  AppendFile file(At("no/such/izm.txt"));
+  EXPECT_FALSE(file.ok());
+  EXPECT_FALSE(file.refused());
+  EXPECT_EQ(file.cause(), "папка " + At("no/such") + " не существует");
+  EXPECT_FALSE(fs::exists(At("no")));
+}
+
+TEST(RefusalNotices, EachNameIsToldOnceAndAgainOnlyAfterAWrite) {
+  RefusalNotices notices;
+  EXPECT_TRUE(notices.FirstRefusal("/tmp/a"));
+  EXPECT_FALSE(notices.FirstRefusal("/tmp/a"));
+  EXPECT_TRUE(notices.FirstRefusal("/tmp/b"));
+  notices.Written("/tmp/b");
+  EXPECT_FALSE(notices.FirstRefusal("/tmp/a"));
+  EXPECT_TRUE(notices.FirstRefusal("/tmp/b"));
+  notices.Written("/tmp/a");
+  EXPECT_TRUE(notices.FirstRefusal("/tmp/a"));
+}
+
+}  // namespace
+}  // namespace qmx
