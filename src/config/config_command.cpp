@@ -147,8 +147,7 @@ int RunConfigCommand(Link& link, std::span<const std::string_view> args,
       return kExitFailed;
     }
     std::fprintf(io.out, "configuration of model %u, factory number %u read into %s\n",
-                 instrument.header.model, instrument.header.factory_number,
-                 options->file.c_str());
+                 instrument.header.model, instrument.header.factory_number, options->file.c_str());
     return 0;
   }
 
@@ -163,11 +162,11 @@ int RunConfigCommand(Link& link, std::span<const std::string_view> args,
     for (const ComparedValue& value : CompareConfigurations(instrument, *file)) {
       if (!value.differs) continue;
       const bool counts = groups.contains(value.part->group);
-      std::fprintf(io.out, "%s%u %s: instrument %s, file %s\n",
-                   counts ? "" : (value.part->group == ConfigGroup::kIdentity
-                                      ? "(identity) "
-                                      : "(not copied) "),
-                   value.reg, value.caption.c_str(), value.left.c_str(), value.right.c_str());
+      std::fprintf(
+          io.out, "%s%u %s: instrument %s, file %s\n",
+          counts ? ""
+                 : (value.part->group == ConfigGroup::kIdentity ? "(identity) " : "(not copied) "),
+          value.reg, value.caption.c_str(), value.left.c_str(), value.right.c_str());
       if (counts) ++counted;
     }
     std::fprintf(io.out, "%d difference(s) a write would copy\n", counted);

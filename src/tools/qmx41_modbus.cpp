@@ -15,14 +15,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <iostream>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <ctime>
-#include <iostream>
 
 #include "config/config_command.h"
 #include "link/clock.h"
@@ -275,7 +274,7 @@ int main(int argc, char** argv) {
 
   const bool config = !rest.empty() && rest[0] == "config";
   if (!config && (rest.size() < 3 || (rest[0] != "read" && rest[0] != "write") ||
-      (rest[0] == "read" && rest.size() != 3))) {
+                  (rest[0] == "read" && rest.size() != 3))) {
     PrintUsage();
     return kExitUsage;
   }

@@ -123,6 +123,22 @@ BlockController::BlockController(AppContext& context, QWidget* window)
   }
 }
 
+void BlockController::RunWithContext(std::function<void(BlockContext&)> work) {
+  QPointer<BlockController> self(this);
+  qmx::RunOperatorAction(context_.gate, [self, work = std::move(work)] {
+    if (self == nullptr || self->window_ == nullptr) return;
+    WidgetControls controls(self->window_);
+    WindowPortSwitch port_switch(self->context_, self->window_);
+    BlockContext block_context{self->context_.link, self->context_.dialogs, controls,
+                               self->context_.blocks, &port_switch};
+    work(block_context);
+  });
+}
+
+BlockController* BlockController::Of(QWidget* window) {
+  return window == nullptr ? nullptr : window->findChild<BlockController*>("BlockController");
+}
+
 void BlockController::Run(BlockOutcome (*handler)(BlockContext&)) {
   QPointer<BlockController> self(this);
   auto action = [self, handler] {

@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 
 #include "blocks/block_engine.h"
 
@@ -28,6 +29,12 @@ class BlockController final : public QObject {
   // any exchange in progress.  The device commands (restart, resets) stop
   // the measured-value poll first.
   void Run(BlockOutcome (*handler)(BlockContext&));
+  // Runs `work` through the gate with the context a block handler gets (the
+  // window's controls, the staged values, the port switch that moves the
+  // link controls with the port).
+  void RunWithContext(std::function<void(BlockContext&)> work);
+  // The controller of `window`'s blocks.
+  static BlockController* Of(QWidget* window);
 
   int connected() const { return connected_; }
 

@@ -19,6 +19,7 @@
 #include "ui/app_context.h"
 #include "ui/busy_indicator.h"
 #include "ui/choice_lists.h"
+#include "ui/configuration_dialog.h"
 #include "ui/debug_poll_controller.h"
 #include "ui/exchange_gate.h"
 #include "ui/exchange_monitor.h"
@@ -168,6 +169,20 @@ void MainWindow::BuildMenus() {
   QMenu* file = NewMenu(bar, "MenuFile", "Файл");
   n2_ = NewAction(file, "N2", "Прочитать профиль настроек из файла");
   n3_ = NewAction(file, "N3", "Записать профиль настроек в файл");
+  file->addSeparator();
+  // The whole configuration, in a window of its own; the operator view has
+  // no menu bar, so the window carries the shortcut.
+  QAction* configuration = NewAction(file, "ConfigurationAction", "Конфигурация прибора…");
+  configuration->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K));
+  configuration->setShortcutContext(Qt::WindowShortcut);
+  addAction(configuration);
+  connect(configuration, &QAction::triggered, this, [this] {
+    auto* dialog = findChild<ConfigurationDialog*>(QStringLiteral("ConfigurationDialog"));
+    if (dialog == nullptr) dialog = new ConfigurationDialog(context_, this);
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+  });
   bar->addMenu(file);
 
   QMenu* settings = NewMenu(bar, "MenuSettings", "Настройки");
