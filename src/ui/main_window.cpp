@@ -176,9 +176,9 @@ void MainWindow::BuildMenus() {
   configuration->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K));
   configuration->setShortcutContext(Qt::WindowShortcut);
   addAction(configuration);
-  connect(configuration, &QAction::triggered, this, [this] {
-    auto* dialog = findChild<ConfigurationDialog*>(QStringLiteral("ConfigurationDialog"));
-    if (dialog == nullptr) dialog = new ConfigurationDialog(context_, this);
+  // Made now, so that scripts find its controls before it is first shown.
+  auto* dialog = new ConfigurationDialog(context_, this);
+  connect(configuration, &QAction::triggered, dialog, [dialog] {
     dialog->show();
     dialog->raise();
     dialog->activateWindow();

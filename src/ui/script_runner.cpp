@@ -105,7 +105,7 @@ const std::map<std::string, VerbRule, std::less<>>& VerbRules() {
       {"expect-item", {3, 3, IndexCheck}},
       {"expect-count", {2, 2, CountCheck}},
       {"wait", {1, 1, MsCheck}},
-      {"screenshot", {1, 1, NoCheck}},
+      {"screenshot", {1, 2, NoCheck}},
       {"quit", {0, 0, NoCheck}},
   };
   return rules;
@@ -471,7 +471,14 @@ int ScriptRunner::Execute(const ScriptCommand& command) {
   }
   if (verb == "screenshot") {
     if (root_ == nullptr) return Fail(command, "the window is gone", kExitScriptError);
-    if (!root_->window()->grab().save(FromUtf8(args[0]), "PNG")) {
+    // With a control's name: the window that control is in (a dialog).
+    QWidget* shown = root_->window();
+    if (args.size() == 2) {
+      QWidget* named = Find(command, args[1]);
+      if (named == nullptr) return Fail(command, "no control " + args[1], kExitScriptError);
+      shown = named->window();
+    }
+    if (!shown->grab().save(FromUtf8(args[0]), "PNG")) {
       return Fail(command, "cannot write " + args[0], kExitScriptError);
     }
     return kExitOk;
