@@ -24,8 +24,12 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 echo "== fuzzing the answer path (bounded) =="
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQMX_FUZZ=ON -DQMX_CORE_ONLY=ON
-cmake --build build-fuzz -j "$jobs" --target answer_fuzzer
-mkdir -p build-fuzz/corpus
+cmake --build build-fuzz -j "$jobs" --target answer_fuzzer config_fuzzer
+mkdir -p build-fuzz/corpus build-fuzz/config-corpus
 ./build-fuzz/fuzz/answer_fuzzer -max_total_time="${QMX_FUZZ_SECONDS:-30}" -timeout=10 \
   -print_final_stats=1 build-fuzz/corpus
+# The configuration file's parser, from a file the program itself wrote.
+cp fuzz/config_seed.cfg build-fuzz/config-corpus/
+./build-fuzz/fuzz/config_fuzzer -max_total_time="${QMX_CONFIG_FUZZ_SECONDS:-10}" -timeout=10 \
+  -print_final_stats=1 build-fuzz/config-corpus
 echo "fuzzing: no crash"
