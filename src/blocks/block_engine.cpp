@@ -364,13 +364,15 @@ bool OutcomeUnknown(const ExchangeResult& result) {
 
 namespace {
 
-// The answers of an operation's read transactions, by register, into
-// `image`; nothing is stored.
-ExchangeResult ReadImage(BlockContext& ctx, const BlockOperation& operation, RegisterImage& image) {
+// The answers of an operation's transactions read, by register, into
+// `image`; nothing is stored.  The pauses are the transactions' own, or
+// `read_pause_ms` before each when they are a write's.
+ExchangeResult ReadImage(BlockContext& ctx, const BlockOperation& operation, RegisterImage& image,
+                         std::optional<int> read_pause_ms = std::nullopt) {
   std::vector<uint16_t> words;
   ExchangeResult repeated;
   for (const Transaction& t : operation.transactions) {
-    Pause(ctx, t.pause_before_ms);
+    Pause(ctx, read_pause_ms.value_or(t.pause_before_ms));
     words.assign(t.count, 0);
     ExchangeResult result;
     result.status =
@@ -378,7 +380,7 @@ ExchangeResult ReadImage(BlockContext& ctx, const BlockOperation& operation, Reg
     if (ExchangeFailed(result)) return result;
     repeated.status |= result.status & kStatusRepeated;
     for (unsigned i = 0; i < t.count; ++i) image[static_cast<uint16_t>(t.start + i)] = words[i];
-    Pause(ctx, t.pause_after_ms);
+    if (!read_pause_ms) Pause(ctx, t.pause_after_ms);
   }
   return repeated;
 }
@@ -422,19 +424,7 @@ ExchangeResult WriteBlock(BlockContext& ctx, const BlockOperation& operation, bo
 
 ExchangeResult ReadOperationWords(BlockContext& ctx, const BlockOperation& operation,
                                   RegisterWords& words) {
-  std::vector<uint16_t> answer;
-  ExchangeResult repeated;
-  for (const Transaction& t : operation.transactions) {
-    Pause(ctx, kReadPauseMs);
-    answer.assign(t.count, 0);
-    ExchangeResult result;
-    result.status =
-        ctx.link.ReadHoldingRegisters(t.start, t.count, answer.data(), &result.exception);
-    if (ExchangeFailed(result)) return result;
-    repeated.status |= result.status & kStatusRepeated;
-    for (unsigned i = 0; i < t.count; ++i) words[static_cast<uint16_t>(t.start + i)] = answer[i];
-  }
-  return repeated;
+  return ReadImage(ctx, operation, words, kReadPauseMs);
 }
 
 ExchangeResult WriteOperationWords(BlockContext& ctx, const BlockOperation& operation,

@@ -141,23 +141,31 @@ void PrintStatus(uint16_t status, uint16_t exception) {
     std::printf("exception code %u: %s\n", exception, ExceptionMeaning(exception));
 }
 
-int RunConfig(std::span<const std::string_view> words, std::optional<uint16_t> port,
-              std::optional<uint16_t> baud_code, std::optional<uint16_t> parity,
-              std::optional<uint16_t> address, std::optional<uint16_t> timeout,
-              std::optional<uint16_t> retries, const std::optional<std::string>& ports_dir) {
+// The line of "dev.dat" and "to.dat", and what the options change in it.
+struct LineOptions {
+  std::optional<uint16_t> port, baud_code, parity, address, timeout, retries;
+};
+
+void SetUpLink(Link& link, const LineOptions& options) {
+  qmx::LoadLinkSettings(link.settings());
+  qmx::LoadTimeouts(link.settings().timeouts);
+  qmx::LineParameters& line = link.line();
+  if (options.port) line.port_number = *options.port;
+  if (options.baud_code) line.baud_code = *options.baud_code;
+  if (options.parity) line.parity_code = *options.parity;
+  if (options.address) line.network_address = *options.address;
+  if (options.timeout) line.timeout = *options.timeout;
+  if (options.retries) link.settings().retry_limit = *options.retries;
+}
+
+int RunConfig(std::span<const std::string_view> words, const LineOptions& options,
+              const std::optional<std::string>& ports_dir) {
   qmx::PosixPortProvider ports;
   if (ports_dir) ports.SetPortsDir(*ports_dir);
   qmx::SystemClock clock;
   Link link(ports, clock);
-  qmx::LoadLinkSettings(link.settings());
-  qmx::LoadTimeouts(link.settings().timeouts);
-  qmx::LineParameters& line = link.line();
-  if (port) line.port_number = *port;
-  if (baud_code) line.baud_code = *baud_code;
-  if (parity) line.parity_code = *parity;
-  if (address) line.network_address = *address;
-  if (timeout) line.timeout = *timeout;
-  if (retries) link.settings().retry_limit = *retries;
+  SetUpLink(link, options);
+  const qmx::LineParameters& line = link.line();
   if (line.network_address == kBroadcastAddress || line.network_address == kUncheckedAddress) {
     std::fprintf(stderr, "qmx41-modbus: config needs the address of one instrument\n");
     return kExitUsage;
@@ -280,7 +288,7 @@ int main(int argc, char** argv) {
   }
   if (config) {
     const std::span<const std::string_view> words(rest.data() + 1, rest.size() - 1);
-    return RunConfig(words, port, baud_code, parity, address, timeout, retries, ports_dir);
+    return RunConfig(words, {port, baud_code, parity, address, timeout, retries}, ports_dir);
   }
   const bool is_read = rest[0] == "read";
   auto start = ParseNumber(rest[1], 65535);
@@ -325,15 +333,8 @@ int main(int argc, char** argv) {
   if (ports_dir) ports.SetPortsDir(*ports_dir);
   qmx::SystemClock clock;
   Link link(ports, clock);
-  qmx::LoadLinkSettings(link.settings());
-  qmx::LoadTimeouts(link.settings().timeouts);
+  SetUpLink(link, {port, baud_code, parity, address, timeout, retries});
   qmx::LineParameters& line = link.line();
-  if (port) line.port_number = *port;
-  if (baud_code) line.baud_code = *baud_code;
-  if (parity) line.parity_code = *parity;
-  if (address) line.network_address = *address;
-  if (timeout) line.timeout = *timeout;
-  if (retries) link.settings().retry_limit = *retries;
   // Nobody answers a broadcast: a repetition would only carry the write out
   // a second time.
   const bool broadcast = !is_read && line.network_address == kBroadcastAddress;

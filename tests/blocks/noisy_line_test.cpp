@@ -19,6 +19,18 @@ namespace {
 using ::testing::ElementsAre;
 
 constexpr char kUnlock[] = "write 1278 x2 = 1, 1";
+
+// A fault on the writes of register `reg` only: it lets `skip` of them
+// pass, then hits `times` (-1: every one); `value` is the exception code.
+sim::Fault OnWrite(sim::FaultKind kind, uint16_t reg, int times, int skip = 0, int value = 0) {
+  sim::Fault fault;
+  fault.kind = kind;
+  fault.on_write = reg;
+  fault.skip = skip;
+  fault.remaining = times;
+  fault.value = value;
+  return fault;
+}
 constexpr char kLock[] = "write 1278 x2 = 0, 0";
 
 // A fresh instrument for each run of a handler; every question answered Yes.
@@ -92,23 +104,14 @@ class ExchangeWriteFaultTest : public BlockTest {
   // The answers of the next `attempts` writes of `reg` are lost, though
   // the instrument executes them.
   void LoseWriteAnswers(uint16_t reg, int attempts, int skip = 0) {
-    sim::Fault fault;
-    fault.kind = sim::FaultKind::kLostAnswer;
-    fault.on_write = reg;
-    fault.skip = skip;
-    fault.remaining = attempts;
-    meter_.AddFault(fault);
+    meter_.AddFault(OnWrite(sim::FaultKind::kLostAnswer, reg, attempts, skip));
   }
   const sim::JournalEntry& Last() const { return bus_.journal().back(); }
 };
 
 TEST_F(ExchangeWriteFaultTest, AWriteAnsweredOnItsRepetitionIsFollowedAndLocked) {
   // The first request lost on the line; the repetition is executed.
-  sim::Fault unheard;
-  unheard.kind = sim::FaultKind::kNoAnswer;
-  unheard.on_write = 1032;
-  unheard.remaining = 1;
-  meter_.AddFault(unheard);
+  meter_.AddFault(OnWrite(sim::FaultKind::kNoAnswer, 1032, 1));
   Yes();
   EXPECT_EQ(BitBtn14Click(ctx_), BlockOutcome::kDone);
   EXPECT_THAT(Journal(), ElementsAre("read 300 x1", "read 1048 x1", kUnlock,
@@ -150,11 +153,7 @@ TEST_F(ExchangeWriteFaultTest, AWriteWhoseAnswersAreAllLostLooksForTheInstrument
 }
 
 TEST_F(ExchangeWriteFaultTest, AWriteNeverHeardIsReportedAndLockedOnTheOldLine) {
-  sim::Fault unheard;
-  unheard.kind = sim::FaultKind::kNoAnswer;
-  unheard.on_write = 1032;
-  unheard.remaining = 2;
-  meter_.AddFault(unheard);
+  meter_.AddFault(OnWrite(sim::FaultKind::kNoAnswer, 1032, 2));
   Yes();
   EXPECT_EQ(BitBtn14Click(ctx_), BlockOutcome::kFailed);
   EXPECT_THAT(Journal(),
@@ -172,12 +171,7 @@ TEST_F(ExchangeWriteFaultTest, AWriteNeverHeardIsReportedAndLockedOnTheOldLine) 
   bus_.ClearJournal();
   dialogs_.Clear();
   link_.settings().retry_limit = 1;
-  sim::Fault refused;
-  refused.kind = sim::FaultKind::kException;
-  refused.value = 4;
-  refused.on_write = 1032;
-  refused.remaining = 1;
-  meter_.AddFault(refused);
+  meter_.AddFault(OnWrite(sim::FaultKind::kException, 1032, 1, 0, 4));
   Yes();
   EXPECT_EQ(BitBtn14Click(ctx_), BlockOutcome::kFailed);
   EXPECT_THAT(Journal(), ElementsAre("read 300 x1", "read 1048 x1", kUnlock,
@@ -186,12 +180,7 @@ TEST_F(ExchangeWriteFaultTest, AWriteNeverHeardIsReportedAndLockedOnTheOldLine) 
 
 TEST_F(ExchangeWriteFaultTest, ALockWithoutAnAnswerIsReportedAfterTheSuccess) {
   // Both attempts of the lock on the new line lost (not even heard).
-  sim::Fault silent;
-  silent.kind = sim::FaultKind::kNoAnswer;
-  silent.on_write = 1278;
-  silent.skip = 1;
-  silent.remaining = 2;
-  meter_.AddFault(silent);
+  meter_.AddFault(OnWrite(sim::FaultKind::kNoAnswer, 1278, 2, 1));
   Yes();
   EXPECT_EQ(BitBtn14Click(ctx_), BlockOutcome::kDone);
   EXPECT_TRUE(meter_.unlocked());
@@ -204,11 +193,7 @@ TEST_F(ExchangeWriteFaultTest, ALockWithoutAnAnswerIsReportedAfterTheSuccess) {
 
 TEST_F(BlockTest, EveryGuardedWriteWarnsWhenItsLockStaysOpen) {
   // The error-analysis mask: written, but the lock unheard.
-  sim::Fault silent;
-  silent.kind = sim::FaultKind::kNoAnswer;
-  silent.on_write = 1278;
-  silent.skip = 1;
-  meter_.AddFault(silent);
+  meter_.AddFault(OnWrite(sim::FaultKind::kNoAnswer, 1278, -1, 1));
   FillBlockControls(controls_, values_);
   Yes();
   EXPECT_EQ(Button84Click(ctx_), BlockOutcome::kDone);
@@ -224,12 +209,7 @@ TEST_F(BlockTest, TheModuleLinkWriteClosesTheLockOnlyAfterAFailure) {
 
   bus_.ClearJournal();
   dialogs_.Clear();
-  sim::Fault refused;
-  refused.kind = sim::FaultKind::kException;
-  refused.value = 2;
-  refused.on_write = 1072;
-  refused.remaining = 1;
-  meter_.AddFault(refused);
+  meter_.AddFault(OnWrite(sim::FaultKind::kException, 1072, 1, 0, 2));
   Yes();
   EXPECT_EQ(Button87Click(ctx_), BlockOutcome::kFailed);
   EXPECT_THAT(Journal(), ElementsAre("read 300 x1", kUnlock, "write 1072 x1 = 0", kLock));
