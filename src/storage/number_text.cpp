@@ -19,18 +19,27 @@ int HexDigitValue(char c) {
   return -1;
 }
 
-template <typename T>
-T ScanReal(std::string_view text) {
+// Past the leading blanks and one sign (`negative` says which); npos when a
+// second sign follows, which is no number.
+size_t NumberStart(std::string_view text, bool* negative) {
   size_t pos = 0;
   while (pos < text.size() && IsBlank(text[pos])) ++pos;
-  bool negative = false;
+  *negative = false;
   if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-    negative = text[pos] == '-';
+    *negative = text[pos] == '-';
     ++pos;
   }
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) return std::string_view::npos;
+  return pos;
+}
+
+template <typename T>
+T ScanReal(std::string_view text) {
+  bool negative = false;
   // from_chars takes a "-" of its own; after the sign already taken, a
   // second sign is not a number.
-  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) return T{0};
+  const size_t pos = NumberStart(text, &negative);
+  if (pos == std::string_view::npos) return T{0};
   T value{};
   const char* first = text.data() + pos;
   const char* last = text.data() + text.size();
@@ -87,15 +96,10 @@ bool BeyondTheLargest(std::string_view number) {
 }  // namespace
 
 RealScan ScanRealText(std::string_view text) {
-  size_t pos = 0;
-  while (pos < text.size() && IsBlank(text[pos])) ++pos;
   bool negative = false;
-  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-    negative = text[pos] == '-';
-    ++pos;
-  }
+  const size_t pos = NumberStart(text, &negative);
   RealScan scan;
-  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) return scan;
+  if (pos == std::string_view::npos) return scan;
   const char* first = text.data() + pos;
   const char* last = text.data() + text.size();
   double value = 0.0;
