@@ -94,14 +94,5 @@ TEST_F(PortComesBackTest, AProgramThatWasNotRunningAtTheOpenIsReachedOnceItRuns)
   EXPECT_EQ(values, (std::vector<uint16_t>{1, 6, 0}));
 }
 
-TEST_F(PortComesBackTest, AClosedPortIsNotOpenedBehindTheOperatorsBack) {
-  ASSERT_TRUE(link_.OpenCurrentPort(1).ok);
-  link_.ClosePort();
-  std::vector<uint16_t> values;
-  EXPECT_NE(ReadIdentity(&values) & kStatusNoAnswer, 0);
-  EXPECT_FALSE(link_.IsOpen());
-  EXPECT_EQ(sim_.Command("journal"), "");
-}
-
 }  // namespace
 }  // namespace qmx

@@ -194,17 +194,5 @@ TEST_F(PortReturnTest, APortClosedOnPurposeStaysClosed) {
   EXPECT_TRUE(bus_.journal().empty());
 }
 
-TEST_F(PortReturnTest, AnAttachedTestPortIsNeverReplacedByAnOpen) {
-  // A scripted port handed over by a test: the link never opened a port
-  // itself, so it has none to restore when that one goes.
-  Plug();
-  auto port = std::make_unique<sim::InProcessPort>(bus_, clock_, LineConfig{});
-  auto gone = std::make_shared<bool>(true);
-  port->SetGoneFlag(gone);
-  link_.AttachPortForTesting(std::move(port));
-  EXPECT_EQ(ReadIdentity() & kStatusNoAnswer, kStatusNoAnswer);
-  EXPECT_EQ(counting_.attempts, 0);
-}
-
 }  // namespace
 }  // namespace qmx

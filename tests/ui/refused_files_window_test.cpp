@@ -56,24 +56,5 @@ TEST_F(RefusedFilesWindowTest, ATraceFileThatIsAFifoIsToldOnceAfterTheExchange) 
   EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 }
 
-TEST_F(RefusedFilesWindowTest, ARecordFileThatIsAFifoIsToldOnceAndThePollGoesOn) {
-  const std::string fifo = dir_.File("izm.fifo");
-  ASSERT_TRUE(MakeFifo(fifo));
-  context_.profile.records.izm_file_name = fifo;
-
-  {
-    const FifoWatch watch({fifo});
-    Click("BitBtn25");
-    for (int i = 0; i < 3; ++i) polling_->Timer3Timer();
-    Settle();
-    ASSERT_FALSE(watch.released()) << "the poll waited for a reader of the records";
-  }
-  EXPECT_THAT(dialogs_.texts(),
-              ElementsAre("Результаты измерений не записываются в файл " + fifo + kNotRegular));
-  EXPECT_EQ(dialogs_.LastBox().caption, "Ошибка");
-  EXPECT_EQ(context_.measurement.counters.cycles, 3);
-  EXPECT_TRUE(context_.measurement_polling);
-}
-
 }  // namespace
 }  // namespace qmx::test
