@@ -14,22 +14,21 @@ cmake --build build -j "$jobs"
 echo "== tests =="
 QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j "$jobs" --timeout 300
 
-echo "== sanitizer build of the core (address, undefined) =="
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQMX_WERROR=ON -DQMX_SANITIZE=ON \
-  -DQMX_CORE_ONLY=ON
+# One clang build of the core with AddressSanitizer and
+# UndefinedBehaviorSanitizer serves the core's tests and the fuzz targets.
+echo "== sanitizer build of the core (address, undefined) and the fuzz targets =="
+CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQMX_WERROR=ON \
+  -DQMX_SANITIZE=ON -DQMX_CORE_ONLY=ON -DQMX_FUZZ=ON
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs" --timeout 600
 
-echo "== fuzzing the answer path (bounded) =="
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DQMX_FUZZ=ON -DQMX_CORE_ONLY=ON
-cmake --build build-fuzz -j "$jobs" --target answer_fuzzer config_fuzzer
-mkdir -p build-fuzz/corpus build-fuzz/config-corpus
-./build-fuzz/fuzz/answer_fuzzer -max_total_time="${QMX_FUZZ_SECONDS:-30}" -timeout=10 \
-  -print_final_stats=1 build-fuzz/corpus
+echo "== fuzzing the answer path and the configuration file (bounded) =="
+mkdir -p build-asan/corpus build-asan/config-corpus
+./build-asan/fuzz/answer_fuzzer -max_total_time="${QMX_FUZZ_SECONDS:-30}" -timeout=10 \
+  -print_final_stats=1 build-asan/corpus
 # The configuration file's parser, from a file the program itself wrote.
-cp fuzz/config_seed.cfg build-fuzz/config-corpus/
-./build-fuzz/fuzz/config_fuzzer -max_total_time="${QMX_CONFIG_FUZZ_SECONDS:-10}" -timeout=10 \
-  -print_final_stats=1 build-fuzz/config-corpus
+cp fuzz/config_seed.cfg build-asan/config-corpus/
+./build-asan/fuzz/config_fuzzer -max_total_time="${QMX_CONFIG_FUZZ_SECONDS:-10}" -timeout=10 \
+  -print_final_stats=1 build-asan/config-corpus
 echo "fuzzing: no crash"
