@@ -68,6 +68,10 @@ class SerialPort {
   // nothing passes through this port any more, only a new open of the
   // device can bring the line back.
   virtual bool Gone() { return false; }
+  // Why a port that is gone went, when the port itself can say (a network
+  // port: "отказано", "нет ответа", "разорвано"); "" leaves it to the
+  // provider.
+  virtual std::string GoneCause() const { return std::string(); }
 };
 
 // Finds and opens ports by their COM number (1..255).
@@ -80,6 +84,10 @@ class PortProvider {
                                            std::string* error) = 0;
   // The device behind a COM number, for tooltips and messages ("" if none).
   virtual std::string DevicePath(uint16_t number) = 0;
+  // The line settings of port `number` are not ours to change (a raw TCP
+  // gateway keeps its own); a search or a write of new exchange settings
+  // must refuse rather than follow blindly.
+  virtual bool LineFixed(uint16_t /*number*/) { return false; }
 };
 
 }  // namespace qmx
