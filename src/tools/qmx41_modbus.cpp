@@ -20,7 +20,10 @@
 #include <vector>
 
 #include "link/clock.h"
+#include "link/line_text.h"
 #include "link/link.h"
+#include "link/network_port.h"
+#include "link/network_port_list.h"
 #include "link/port_naming.h"
 #include "link/posix_serial_port.h"
 #include "storage/settings_files.h"
@@ -46,7 +49,10 @@ void PrintUsage() {
                "COUNT is 1..%u for a read; a write takes 1..%u values (0..65535).\n"
                "\n"
                "Options (override dev.dat of the current directory):\n"
-               "  --port N            COM port number 1..255\n"
+               "  --port N            COM port number 1..255 (COM20 too), or a network\n"
+               "                      port: tcp://HOST:PORT (raw) or rfc2217://HOST:PORT;\n"
+               "                      the network ports of ~/.config/qmx41-config have\n"
+               "                      their COM numbers\n"
                "  --baud RATE         1200 2400 4800 9600 19200 38400 57600 115200\n"
                "  --parity P          none | odd | even\n"
                "  --address A         network address 0..255 (0: broadcast, writes\n"
@@ -136,6 +142,7 @@ void PrintStatus(uint16_t status, uint16_t exception) {
 
 int main(int argc, char** argv) {
   std::vector<std::string_view> args(argv + 1, argv + argc);
+  std::optional<std::string> port_text;
   std::optional<uint16_t> port, baud_code, parity, address, timeout, retries;
   std::optional<std::string> ports_dir;
   std::vector<std::string_view> rest;
@@ -165,9 +172,10 @@ int main(int argc, char** argv) {
       }
       bool good = true;
       if (a == "--port") {
-        auto n = ParseNumber(*v, qmx::kLastPortNumber);
-        good = n && *n >= qmx::kFirstPortNumber;
-        if (good) port = static_cast<uint16_t>(*n);
+        // Checked here, resolved against the settings' list below.
+        std::vector<qmx::NetworkPortEntry> none;
+        port_text = std::string(*v);
+        good = qmx::ResolvePortArgument(*port_text, &none).has_value();
       } else if (a == "--baud") {
         baud_code = BaudCodeOfRate(*v);
         good = baud_code.has_value();
@@ -256,8 +264,13 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
 
-  qmx::PosixPortProvider ports;
-  if (ports_dir) ports.SetPortsDir(*ports_dir);
+  qmx::PosixPortProvider local_ports;
+  if (ports_dir) local_ports.SetPortsDir(*ports_dir);
+  // The network ports of the window's settings, and the one --port names.
+  std::vector<qmx::NetworkPortEntry> network = qmx::ReadNetworkPortsFile(qmx::UserSettingsPath());
+  if (port_text) port = qmx::ResolvePortArgument(*port_text, &network);
+  qmx::NetworkPortProvider ports(local_ports);
+  ports.SetEntries(network);
   qmx::SystemClock clock;
   Link link(ports, clock);
   qmx::LoadLinkSettings(link.settings());
@@ -314,6 +327,11 @@ int main(int argc, char** argv) {
   if (!is_read && (status & ~qmx::kStatusRepeated) == 0)
     std::printf("wrote %u register(s) from %lu\n", count, *start);
   PrintStatus(status, exception);
+  if (const qmx::PortFailure* failure = link.port_failure();
+      failure != nullptr && (status & qmx::kStatusNoAnswer) != 0) {
+    const std::string cause = qmx::PortFailureText(*failure);
+    if (!cause.empty()) std::printf("%s\n", cause.c_str());
+  }
   std::printf("time %lld ms\n", static_cast<long long>(took));
   return (status & ~qmx::kStatusRepeated) == 0 ? 0 : kExitFailed;
 }
