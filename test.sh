@@ -24,8 +24,11 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 echo "== fuzzing the answer path (bounded) =="
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQMX_FUZZ=ON -DQMX_CORE_ONLY=ON
-cmake --build build-fuzz -j "$jobs" --target answer_fuzzer
+cmake --build build-fuzz -j "$jobs" --target answer_fuzzer telnet_fuzzer
 mkdir -p build-fuzz/corpus
 ./build-fuzz/fuzz/answer_fuzzer -max_total_time="${QMX_FUZZ_SECONDS:-30}" -timeout=10 \
   -print_final_stats=1 build-fuzz/corpus
+# The Telnet stream of an RFC 2217 gateway: a few seconds cover it.
+mkdir -p build-fuzz/corpus-telnet
+./build-fuzz/fuzz/telnet_fuzzer -max_total_time=5 -timeout=10 build-fuzz/corpus-telnet
 echo "fuzzing: no crash"
