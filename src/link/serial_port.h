@@ -74,6 +74,12 @@ class SerialPort {
   virtual std::string GoneCause() const { return std::string(); }
 };
 
+// What the operator is told when a change of the line is asked of a port
+// whose line only its gateway sets (PortProvider::LineFixed).
+inline constexpr char kLineFixedText[] =
+    "Скорость и паритет линии этого порта задаёт сетевой шлюз (tcp://): программа не может их "
+    "изменить. Измените настройки линии шлюза вручную.";
+
 // Finds and opens ports by their COM number (1..255).
 class PortProvider {
  public:
