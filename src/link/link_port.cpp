@@ -91,6 +91,7 @@ OpenResult Link::OpenPort(uint16_t port, uint16_t baud_code, uint16_t byte_size,
   }
   port_failure_ = PortFailure{};
   open_number_ = port;
+  port_->SetWaiter(waiter_);
 
   // An unknown baud code keeps the interval and multiplier of the last open.
   const int open_timeout = OpenTimeoutOfCode(baud_code);

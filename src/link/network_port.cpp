@@ -236,7 +236,15 @@ bool NetworkSerialPort::FinishConnect(int64_t wait_ms, const EventPump* pump) {
     const int64_t now = NowUs();
     const int64_t left = std::min(deadline, wait_end) - now;
     pollfd pfd{fd_, POLLOUT, 0};
-    const int ready = ::poll(&pfd, 1, left > 0 ? SliceMs(left) : 0);
+    int ready = ::poll(&pfd, 1, 0);
+    if (ready == 0 && left > 0) {
+      if (waiter_ != nullptr) {
+        waiter_->WaitFor(fd_, POLLOUT, (left + 999) / 1000);
+        ready = ::poll(&pfd, 1, 0);
+      } else {
+        ready = ::poll(&pfd, 1, SliceMs(left));
+      }
+    }
     if (ready > 0) {
       int err = 0;
       socklen_t length = sizeof err;
@@ -253,7 +261,7 @@ bool NetworkSerialPort::FinishConnect(int64_t wait_ms, const EventPump* pump) {
       return false;
     }
     if (NowUs() >= wait_end) return false;
-    if (pump != nullptr && *pump) (*pump)();
+    if (waiter_ == nullptr && pump != nullptr && *pump) (*pump)();
   }
 }
 
@@ -353,7 +361,15 @@ size_t NetworkSerialPort::Read(uint8_t* data, size_t size, const EventPump* pump
     if (whole || got == size || gone_) return got;
     const int64_t left = deadline - NowUs();
     if (left <= 0) return got;
-    pollfd pfd{fd_, static_cast<short>(POLLIN | (out_.empty() ? 0 : POLLOUT)), 0};
+    const short events = static_cast<short>(POLLIN | (out_.empty() ? 0 : POLLOUT));
+    if (waiter_ != nullptr) {
+      // The whole wait at once, the window serving its events inside it.
+      // A peer that closed wakes it; the next receive finds out.
+      waiter_->WaitFor(fd_, events, (left + 999) / 1000);
+      if (!out_.empty() && !Flush()) return got;
+      continue;
+    }
+    pollfd pfd{fd_, events, 0};
     const int ready = ::poll(&pfd, 1, SliceMs(left));
     if (ready < 0 && errno != EINTR) {
       Lose(kConnectionBroken);

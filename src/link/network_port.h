@@ -89,6 +89,7 @@ class NetworkSerialPort final : public SerialPort {
   // total time-out (plus the margin) runs out; the interval time-out means
   // nothing over a network, whose gaps say nothing about the line.
   size_t Read(uint8_t* data, size_t size, const EventPump* pump) override;
+  void SetWaiter(Waiter* waiter) override { waiter_ = waiter; }
   void SetRts(bool on) override;
   void SetDtr(bool on) override;
   bool Gone() override;
@@ -123,6 +124,7 @@ class NetworkSerialPort final : public SerialPort {
   std::vector<uint8_t> rx_;
   telnet::Parser parser_;
   telnet::Negotiator negotiator_;
+  Waiter* waiter_ = nullptr;
 };
 
 // The network ports of the settings over the local ports: a COM number in

@@ -59,8 +59,13 @@ class SerialPort {
   // Writes the whole buffer; returns the count written (0 on a dead port).
   virtual size_t Write(const uint8_t* data, size_t size) = 0;
   // Reads up to `size` bytes under the current time-outs; `pump`, when
-  // given, is called between waiting slices of at most 10 ms.
+  // given, is called between waiting slices of at most 10 ms (a port with a
+  // waiter waits through it instead and calls no pump).
   virtual size_t Read(uint8_t* data, size_t size, const EventPump* pump) = 0;
+  // From now on the port waits through `waiter` (null: in slices of at most
+  // 10 ms with the pump between them).  A port without a descriptor of its
+  // own to wait on keeps the slices.
+  virtual void SetWaiter(Waiter* /*waiter*/) {}
   virtual void SetRts(bool on) = 0;
   virtual void SetDtr(bool on) = 0;
   // The device has gone from under the open port (a USB converter pulled

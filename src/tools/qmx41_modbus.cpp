@@ -273,6 +273,9 @@ int main(int argc, char** argv) {
   ports.SetEntries(network);
   qmx::SystemClock clock;
   Link link(ports, clock);
+  // Nothing to serve while the line is quiet: the waits sleep in poll().
+  qmx::PollWaiter waiter;
+  link.SetWaiter(&waiter);
   qmx::LoadLinkSettings(link.settings());
   qmx::LoadTimeouts(link.settings().timeouts);
   qmx::LineParameters& line = link.line();

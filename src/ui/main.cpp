@@ -22,6 +22,7 @@
 #include "link/posix_serial_port.h"
 #include "operator/scripted_dialogs.h"
 #include "ui/app_context.h"
+#include "ui/event_loop_waiter.h"
 #include "ui/exchange_gate.h"
 #include "ui/exchange_monitor.h"
 #include "ui/main_window.h"
@@ -221,6 +222,9 @@ int main(int argc, char** argv) {
   qmx::ExchangeGate gate;
   context.gate = &gate;
   context.link.SetEventPump(qmx::ExchangeGate::LinkEventPump());
+  // The waits of the link sleep in the event loop instead of pumping it.
+  qmx::EventLoopWaiter waiter;
+  context.link.SetWaiter(&waiter);
 
   qmx::MainWindow window(context);
   qt_dialogs.SetParentWidget(&window);
