@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 
 #include "port_test_util.h"
@@ -72,29 +71,6 @@ TEST(NetworkPortListTest, APortArgumentIsANumberOrAnAddressListedOrNot) {
   for (const char* bad : {"0", "256", "COM", "tcp://10.0.0.7", "/dev/ttyUSB0"}) {
     EXPECT_FALSE(ResolvePortArgument(bad, &entries).has_value()) << bad;
   }
-}
-
-TEST(NetworkPortListTest, TheSettingsFileIsTheWindowsOwnUnderTheUsersConfig) {
-  const auto saved = [](const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
-  };
-  const auto restore = [](const char* name, const std::optional<std::string>& value) {
-    if (value) {
-      ::setenv(name, value->c_str(), 1);
-    } else {
-      ::unsetenv(name);
-    }
-  };
-  const auto xdg = saved("XDG_CONFIG_HOME");
-  const auto home = saved("HOME");
-  ::setenv("XDG_CONFIG_HOME", "/tmp/cfg", 1);
-  ::setenv("HOME", "/tmp/home", 1);
-  EXPECT_EQ(UserSettingsPath(), "/tmp/cfg/qmx41-config/qmx41-config.conf");
-  ::unsetenv("XDG_CONFIG_HOME");
-  EXPECT_EQ(UserSettingsPath(), "/tmp/home/.config/qmx41-config/qmx41-config.conf");
-  restore("XDG_CONFIG_HOME", xdg);
-  restore("HOME", home);
 }
 
 }  // namespace
