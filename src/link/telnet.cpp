@@ -147,6 +147,9 @@ std::vector<uint8_t> LineRequests(const LineConfig& config) {
   // RFC 2217 numbers parity 1 none, 2 odd, 3 even.
   add(kSetParity, {static_cast<uint8_t>(static_cast<uint8_t>(config.parity) + 1)});
   add(kSetStopSize, {config.stop_bits == 2 ? uint8_t{2} : uint8_t{1}});
+  // An RS-485 line has no handshake: a gateway left at hardware flow control
+  // would hold every request back.
+  add(kSetControl, {kControlNoFlowControl});
   return out;
 }
 

@@ -36,7 +36,8 @@ enum ComPortCommand : uint8_t {
 };
 inline constexpr uint8_t kServerOffset = 100;
 
-// SET-CONTROL values for the modem lines.
+// SET-CONTROL values: no flow control, and the modem lines.
+inline constexpr uint8_t kControlNoFlowControl = 1;
 inline constexpr uint8_t kControlDtrOn = 8;
 inline constexpr uint8_t kControlDtrOff = 9;
 inline constexpr uint8_t kControlRtsOn = 11;
@@ -102,7 +103,8 @@ class Negotiator {
 
 // IAC SB COM-PORT-OPTION command value... IAC SE, the value escaped.
 std::vector<uint8_t> ComPortRequest(uint8_t command, const std::vector<uint8_t>& value);
-// The four requests that put the server's line to `config`.
+// The requests that put the server's line to `config`: rate, data bits,
+// parity, stop bits, and no flow control.
 std::vector<uint8_t> LineRequests(const LineConfig& config);
 
 }  // namespace qmx::telnet

@@ -92,12 +92,13 @@ TEST(TelnetRequestTest, OpeningAndLineRequestsCarryTheCodesOfTheComPortOption) {
             (Bytes{kIac, kSb, 44, 1, 0x00, 0x00, 0x4B, 0x00, kIac, kSe,  //
                    kIac, kSb, 44, 2, 8,    kIac, kSe,                    //
                    kIac, kSb, 44, 3, 3,    kIac, kSe,                    //
-                   kIac, kSb, 44, 4, 1,    kIac, kSe}));
+                   kIac, kSb, 44, 4, 1,    kIac, kSe,                    //
+                   kIac, kSb, 44, 5, 1,    kIac, kSe}));
   // No parity, two stop bits; a value byte of 255 is escaped.
   const Bytes odd = LineRequests(LineConfig{0xFF, Parity::kNone, 8, 2});
   EXPECT_EQ(Bytes(odd.begin(), odd.begin() + 11),
             (Bytes{kIac, kSb, 44, 1, 0, 0, 0, kIac, kIac, kIac, kSe}));
-  EXPECT_EQ(Bytes(odd.end() - 14, odd.end()),
+  EXPECT_EQ(Bytes(odd.end() - 21, odd.end() - 7),
             (Bytes{kIac, kSb, 44, 3, 1, kIac, kSe, kIac, kSb, 44, 4, 2, kIac, kSe}));
   EXPECT_EQ(ComPortRequest(kPurgeData, {kPurgeBoth}), (Bytes{kIac, kSb, 44, 12, 3, kIac, kSe}));
 }
