@@ -2,6 +2,7 @@
 
 #include <poll.h>
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -34,8 +35,16 @@ bool EventLoopWaiter::WaitFor(int fd, short events, int64_t ms) {
   // stretch an interval of 24 ms by several.
   deadline.setTimerType(Qt::PreciseTimer);
   QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+  QElapsedTimer waited;
+  waited.start();
   deadline.start(static_cast<int>(std::min<int64_t>(ms, INT32_MAX)));
-  loop.exec();
+  if (loop.exec() == -1 && !ready) {
+    // The program is quitting: every event loop is being left, a nested one
+    // returns at once, and waiting in it would spin.  There is nothing to
+    // serve any more; the rest of the wait is a plain one.
+    notifier.reset();
+    return PollWaiter().WaitFor(fd, events, std::max<int64_t>(0, ms - waited.elapsed()));
+  }
   if (ready) ++woken_;
   return ready;
 }
