@@ -415,8 +415,10 @@ size_t PosixSerialPort::Read(uint8_t* data, size_t size, const EventPump* pump) 
   int64_t last_byte = 0;
   // Length of the nap just taken, 0 after a poll.
   int64_t napped_us = 0;
-  // The waiter's last wait ended with the descriptor ready.
+  // The waiter's last wait ended with the descriptor ready; when the window
+  // was last served.
   bool woke_ready = false;
+  int64_t served_us = start;
 
   for (;;) {
     // Take whatever is waiting before deciding whether time is up: bytes
@@ -489,17 +491,20 @@ size_t PosixSerialPort::Read(uint8_t* data, size_t size, const EventPump* pump) 
     }
     napped_us = nap_us;
     ++last_read_waits_;
-    if (nap_us > 0 && waiter_ != nullptr) {
-      // A long answer streams in for tens of milliseconds: the window is
-      // served during its naps too.
-      waiter_->WaitFor(-1, 0, (nap_us + 999) / 1000);
-    } else if (nap_us > 0) {
+    if (nap_us > 0) {
       const timespec pause{0, static_cast<long>(nap_us * 1000)};
       ::clock_nanosleep(CLOCK_MONOTONIC, 0, &pause, nullptr);
+      // A long answer streams in for tens of milliseconds of naps: with a
+      // waiter the window is still served every slice, by the pump.
+      if (waiter_ != nullptr && NowUs() - served_us >= kSliceUs) {
+        if (pump != nullptr && *pump) (*pump)();
+        served_us = NowUs();
+      }
     } else if (waiter_ != nullptr) {
       // The window serves its events inside the wait: no pump.  A device
       // that hung up wakes the wait, and the read that follows finds it.
       woke_ready = waiter_->WaitFor(fd_, POLLIN, (whole_wait_us + 999) / 1000);
+      served_us = NowUs();
       continue;
     } else {
       pollfd pfd{fd_, POLLIN, 0};
