@@ -4,7 +4,7 @@ QMX_PACKAGES=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev
   qt6-base-dev qt6-translations-l10n fonts-liberation2
-  libmodbus-dev mbpoll
+  libmodbus-dev mbpoll ser2net
   desktop-file-utils
   clang libclang-rt-14-dev
   locales

@@ -572,6 +572,11 @@ BlockOutcome RunGuardedWrite(BlockContext& ctx, const GuardedWrite& write) {
                ? BlockOutcome::kDone
                : BlockOutcome::kInputError;
   };
+  if (write.before_exchange != nullptr) {
+    if (const BlockOutcome outcome = write.before_exchange(ctx); outcome != BlockOutcome::kDone) {
+      return outcome;
+    }
+  }
   if (write.confirm_first && !ctx.dialogs.Question(write.confirmation)) {
     return BlockOutcome::kCancelled;
   }

@@ -340,6 +340,9 @@ struct GuardedWrite {
 
   // Hooks for handlers with a rule no table expresses.  Each returns kDone
   // to go on; anything else ends the handler with that outcome.
+  // First of all, before any question or exchange: a refusal that needs
+  // nothing from the instrument.
+  BlockOutcome (*before_exchange)(BlockContext&) = nullptr;
   // In place of collecting the rows of `writes`, at `collect_at`.
   BlockOutcome (*collect)(BlockContext&) = nullptr;
   // After the confirmation, before the unlock.  kFailed with `failed` set:

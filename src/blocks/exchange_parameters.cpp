@@ -349,6 +349,24 @@ BlockOutcome CollectAll(BlockContext& ctx) {
 
 // --- following the instrument to its new settings ------------------------------------
 
+// A port whose line only its gateway sets cannot follow the instrument to
+// another rate or parity: the write is refused before anything is sent.
+// The lists are looked at as they stand (what the collect would take); a
+// list without a choice is left to the collect's own error.
+BlockOutcome RefuseFixedLineChange(BlockContext& ctx) {
+  const LineParameters& line = ctx.link.line();
+  if (!ctx.link.ports().LineFixed(line.port_number)) return BlockOutcome::kDone;
+  const int baud = ctx.controls.ItemIndex("ComboBox46");
+  const int parity = ctx.controls.ItemIndex("ComboBox47");
+  const bool new_baud =
+      baud >= 0 &&
+      ListedBaudCodeOr19200(static_cast<uint16_t>(baud + kFirstBaudCode)) != line.baud_code;
+  const bool new_parity = parity >= 0 && static_cast<uint16_t>(parity) != line.parity_code;
+  if (!new_baud && !new_parity) return BlockOutcome::kDone;
+  ctx.dialogs.ShowBox(kLineFixedText, kCaptionNotice, BoxButtons::kOk, BoxIcon::kExclamation);
+  return BlockOutcome::kCancelled;
+}
+
 bool InInitMode(const BlockValues& values) {
   return values.exchange.init_flag == kInitMode;
 }
@@ -513,6 +531,7 @@ GuardedWrite FollowingWrite(std::span<const BlockOperation* const> writes,
           .collect_at = CollectPoint::kAfterProtectionQuestion,
           .busy_panel = "Panel46",
           .busy_text = kExchangeBusyText,
+          .before_exchange = &RefuseFixedLineChange,
           .collect = collect,
           .before_unlock = &ReadInitFlag,
           .write_unanswered = &LookForInstrument,

@@ -1,8 +1,11 @@
 #include "link/clock.h"
 
+#include <poll.h>
 #include <sys/time.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <ctime>
 #include <thread>
 
@@ -19,12 +22,9 @@ LocalTime SystemClock::LocalNow() {
   std::tm tm{};
   time_t secs = tv.tv_sec;
   localtime_r(&secs, &tm);
-  return LocalTime{static_cast<unsigned>(tm.tm_year + 1900),
-                   static_cast<unsigned>(tm.tm_mon + 1),
-                   static_cast<unsigned>(tm.tm_mday),
-                   static_cast<unsigned>(tm.tm_hour),
-                   static_cast<unsigned>(tm.tm_min),
-                   static_cast<unsigned>(tm.tm_sec),
+  return LocalTime{static_cast<unsigned>(tm.tm_year + 1900), static_cast<unsigned>(tm.tm_mon + 1),
+                   static_cast<unsigned>(tm.tm_mday),        static_cast<unsigned>(tm.tm_hour),
+                   static_cast<unsigned>(tm.tm_min),         static_cast<unsigned>(tm.tm_sec),
                    static_cast<unsigned>(tv.tv_usec / 1000)};
 }
 
@@ -36,6 +36,16 @@ void SystemClock::WaitMs(int64_t ms, const EventPump& pump) {
     if (left <= 0) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(left < 10 ? left : 10));
   }
+}
+
+bool PollWaiter::WaitFor(int fd, short events, int64_t ms) {
+  const int timeout = static_cast<int>(std::clamp<int64_t>(ms, 0, INT32_MAX));
+  if (fd < 0) {
+    ::poll(nullptr, 0, timeout);
+    return false;
+  }
+  pollfd pfd{fd, events, 0};
+  return ::poll(&pfd, 1, timeout) > 0;
 }
 
 void SystemClock::SleepMs(int64_t ms) {

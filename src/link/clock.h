@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace qmx {
 
@@ -43,6 +44,27 @@ class SystemClock final : public Clock {
   void SleepMs(int64_t ms) override;
 };
 
+// Waits that cost nothing: the caller sleeps until a descriptor is ready or
+// the time is up, instead of waking every 10 ms to let the window breathe.
+// The window's waiter runs a nested event loop on a socket notifier and a
+// timer, so the window serves its events while the link waits; the
+// command-line tool's is poll(); the tests' moves a virtual clock.
+class Waiter {
+ public:
+  virtual ~Waiter() = default;
+  // Until `fd` is ready for `events` (poll() bits POLLIN / POLLOUT) or `ms`
+  // milliseconds have passed; fd < 0 only waits.  True when the descriptor
+  // became ready (a descriptor that hung up counts as ready: the read that
+  // follows finds out).
+  virtual bool WaitFor(int fd, short events, int64_t ms) = 0;
+};
+
+// poll(), for a program with no window to serve.
+class PollWaiter final : public Waiter {
+ public:
+  bool WaitFor(int fd, short events, int64_t ms) override;
+};
+
 // Time that only moves when somebody waits: unit tests run retry pauses and
 // read time-outs in no real time at all.
 class VirtualClock final : public Clock {
@@ -60,6 +82,28 @@ class VirtualClock final : public Clock {
  private:
   int64_t now_ms_ = 0;
   LocalTime origin_;
+};
+
+// The tests' waiter: the whole wait passes at once on a virtual clock and no
+// descriptor ever becomes ready; every wait is recorded.
+class VirtualWaiter final : public Waiter {
+ public:
+  struct Call {
+    int fd;
+    short events;
+    int64_t ms;
+  };
+  explicit VirtualWaiter(VirtualClock& clock) : clock_(clock) {}
+  bool WaitFor(int fd, short events, int64_t ms) override {
+    calls_.push_back({fd, events, ms});
+    clock_.Advance(ms);
+    return false;
+  }
+  const std::vector<Call>& calls() const { return calls_; }
+
+ private:
+  VirtualClock& clock_;
+  std::vector<Call> calls_;
 };
 
 }  // namespace qmx

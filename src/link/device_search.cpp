@@ -169,6 +169,16 @@ SearchEnd DeviceSearch::Run(const SearchRanges& ranges, const SearchProbe& probe
     host.ShowEnd(SearchEnd::kNoAddresses);
     return SearchEnd::kNoAddresses;
   }
+  if (link_.ports().LineFixed(link_.line().port_number)) {
+    unsigned rates = 0;
+    for (uint16_t code = kFirstBaudCode; code <= kLastBaudCode; ++code) {
+      rates += RateOn(ranges, code) ? 1 : 0;
+    }
+    if (rates > 1 || ParitiesOn(ranges) > 1) {
+      host.ShowEnd(SearchEnd::kLineFixed);
+      return SearchEnd::kLineFixed;
+    }
+  }
   LineParameters& line = link_.line();
   const uint16_t saved_address = line.network_address;
   const uint16_t saved_parity = line.parity_code;

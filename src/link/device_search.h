@@ -32,6 +32,12 @@ inline constexpr char kSearchTooManyText[] =
     "Процедура поиска завершена.На линии слишком много приборов.";
 inline constexpr char kSearchStoppedText[] = "Процедура поиска завершена пользователем.";
 // The address lists name no address the search may try.
+// A port whose line only its gateway sets, with more than one rate or
+// parity ticked: nothing was sent.
+inline constexpr char kSearchLineFixedText[] =
+    "Скорость и паритет линии этого порта задаёт сетевой шлюз (tcp://): поиск по нескольким "
+    "скоростям или паритетам невозможен. Отметьте одну скорость и один паритет — те, что "
+    "заданы в шлюзе, или измените настройки линии шлюза вручную.";
 inline constexpr char kSearchNoAddressText[] =
     "Не выбран диапазон адресов для поиска: начальный и последний адрес должны быть от 1 до 247.";
 
@@ -56,6 +62,7 @@ enum class SearchEnd {
   kStopped,      // the operator stopped it
   kPortFailed,   // the port could not be opened; the open has told the operator
   kNoAddresses,  // the range holds no address to try; nothing was sent
+  kLineFixed,    // several lines asked of a port whose line is the gateway's
 };
 
 // What the first read of a probe returned.
@@ -134,7 +141,8 @@ class DeviceSearch {
   // Runs the whole search with `ranges` (already normalised) and returns
   // how it ended.  The line parameters in force before are in force again
   // afterwards and the port is re-opened with them.  A range without an
-  // address to try ends at once: nothing is opened or sent.
+  // address to try ends at once: nothing is opened or sent; so does a range
+  // of several rates or parities on a port whose line is not ours to set.
   SearchEnd Run(const SearchRanges& ranges, const SearchProbe& probe, SearchHost& host);
   // The stop button: the search ends after the probe in progress.
   void Stop() { running_ = false; }

@@ -51,6 +51,11 @@ std::string PortFailureText(const PortFailure& failure) {
     }
     case PortFault::kMissing:
       return "Порт " + port + " не найден.";
+    case PortFault::kNoConnection: {
+      const std::string device = failure.device.empty() ? "" : " (" + failure.device + ")";
+      const std::string cause = failure.cause.empty() ? "" : ": " + failure.cause;
+      return "Нет соединения с " + port + device + cause + ".";
+    }
     case PortFault::kNone:
     case PortFault::kOther:
       break;

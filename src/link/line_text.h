@@ -18,7 +18,8 @@ std::string ProposedLineSummaryText(uint16_t port_number, uint16_t baud_code, ui
 
 // Why the port is not open, in a line the operator can act on:
 // "Порт COM1 занят другой программой.", "Нет прав на порт COM1 (/dev/ttyUSB0):
-// добавьте пользователя в группу dialout.", "Порт COM1 не найден."; "" for a
+// добавьте пользователя в группу dialout.", "Порт COM1 не найден.", "Нет
+// соединения с COM20 (tcp://10.0.0.5:4001): разорвано."; "" for a
 // cause the operator can do nothing about here.
 std::string PortFailureText(const PortFailure& failure);
 

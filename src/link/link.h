@@ -71,6 +71,12 @@ class Link {
   void PumpEvents() {
     if (pump_) pump_();
   }
+  // Waits through `waiter` (not owned; null: the pump's 10 ms slices): the
+  // pauses, and the reads of every port the link opens from now on.
+  void SetWaiter(Waiter* waiter) {
+    waiter_ = waiter;
+    if (port_ != nullptr) port_->SetWaiter(waiter_);
+  }
 
   // --- port layer ---------------------------------------------------------
   // Finds the free ports among COM1..COM255 in ascending order without
@@ -103,7 +109,10 @@ class Link {
   // Puts an already open port in place of the current one, without the open
   // sequence; unit tests hand the link a scripted port this way (and the
   // link never opens a port of its own behind it).
-  void AttachPortForTesting(std::unique_ptr<SerialPort> port) { port_ = std::move(port); }
+  void AttachPortForTesting(std::unique_ptr<SerialPort> port) {
+    port_ = std::move(port);
+    if (port_ != nullptr) port_->SetWaiter(waiter_);
+  }
 
   // --- Modbus RTU master --------------------------------------------------
   uint16_t ReadHoldingRegisters(uint16_t start, uint8_t count, uint16_t* values,
@@ -111,7 +120,13 @@ class Link {
   uint16_t WriteMultipleRegisters(uint16_t start, uint8_t count, const uint16_t* values,
                                   uint16_t* exception, std::string_view description);
   // A pause that keeps the window processing events.
-  void WaitMs(int64_t ms) { clock_.WaitMs(ms, pump_); }
+  void WaitMs(int64_t ms) {
+    if (waiter_ != nullptr) {
+      if (ms > 0) waiter_->WaitFor(-1, 0, ms);
+    } else {
+      clock_.WaitMs(ms, pump_);
+    }
+  }
   // True while a transaction is on the line (including its retry pause).
   // A transaction asked for meanwhile (from a handler run by the event pump)
   // is refused with kStatusRefusedBusy, so two never share the line.
@@ -135,6 +150,7 @@ class Link {
   LinkSettings settings_;
   ExchangeLog log_;
   EventPump pump_;
+  Waiter* waiter_ = nullptr;
   std::unique_ptr<SerialPort> port_;
   std::vector<uint16_t> found_ports_;
   PortFailure port_failure_;

@@ -86,10 +86,12 @@ OpenResult Link::OpenPort(uint16_t port, uint16_t baud_code, uint16_t byte_size,
                                                  : PortFault::kNone;
     port_failure_.number = port;
     port_failure_.device = ports_.DevicePath(port);
+    port_failure_.cause = inspector != nullptr ? inspector->last_open_cause() : std::string();
     return result;
   }
   port_failure_ = PortFailure{};
   open_number_ = port;
+  port_->SetWaiter(waiter_);
 
   // An unknown baud code keeps the interval and multiplier of the last open.
   const int open_timeout = OpenTimeoutOfCode(baud_code);
@@ -143,10 +145,13 @@ void Link::RestorePort() {
 
 void Link::ReleaseGonePort() {
   if (port_ == nullptr || !port_->Gone()) return;
+  const std::string cause = port_->GoneCause();
   port_.reset();
   // A device that is back already is opened by the next transaction; until
-  // then the port is closed for no reason the operator must act on.
-  port_failure_.fault = GoneFault(open_number_);
+  // then the port is closed for no reason the operator must act on.  A
+  // network port says itself why its connection is not there.
+  port_failure_.fault = cause.empty() ? GoneFault(open_number_) : PortFault::kNoConnection;
+  port_failure_.cause = cause;
   port_failure_.number = open_number_;
   port_failure_.device = ports_.DevicePath(open_number_);
 }

@@ -60,6 +60,7 @@ enum class PortFault : uint8_t {
   kBusy,          // another program holds it
   kNoPermission,  // the user may not open the device
   kMissing,       // no such port, or its device has gone
+  kNoConnection,  // a network port whose server cannot be reached
   kOther,         // anything else (not a serial device, ...)
 };
 
@@ -68,6 +69,7 @@ struct PortFailure {
   PortFault fault = PortFault::kNone;
   uint16_t number = 0;
   std::string device;  // the device as the operator would recognise it
+  std::string cause;  // kNoConnection: "отказано", "нет ответа", "разорвано"
 };
 
 // What a provider of real devices can tell beyond opening a port.  Other
@@ -81,6 +83,8 @@ class PortInspector {
   virtual PortFault Probe(uint16_t number) = 0;
   // Why the last open failed (kNone after a successful one).
   virtual PortFault last_open_fault() const = 0;
+  // With kNoConnection, the operator's word for why ("" otherwise).
+  virtual std::string last_open_cause() const { return std::string(); }
   // The device behind COM `number` as the operator knows it (node and the
   // converter's own description); an empty path when there is none.
   virtual PortDevice Describe(uint16_t number) = 0;

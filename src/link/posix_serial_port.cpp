@@ -33,6 +33,8 @@ constexpr int64_t kWriteGraceUs = 1'000'000;
 constexpr int64_t kNapUs = 4'000;
 constexpr size_t kTailChars = 4;
 constexpr int64_t kMinNapChars = 2;
+// A wait through the waiter on a read without any time limit.
+constexpr int64_t kUnlimitedWaitUs = 1'000'000;
 
 int64_t NowUs() {
   timespec ts{};
@@ -413,6 +415,10 @@ size_t PosixSerialPort::Read(uint8_t* data, size_t size, const EventPump* pump) 
   int64_t last_byte = 0;
   // Length of the nap just taken, 0 after a poll.
   int64_t napped_us = 0;
+  // The waiter's last wait ended with the descriptor ready; when the window
+  // was last served.
+  bool woke_ready = false;
+  int64_t served_us = start;
 
   for (;;) {
     // Take whatever is waiting before deciding whether time is up: bytes
@@ -436,13 +442,22 @@ size_t PosixSerialPort::Read(uint8_t* data, size_t size, const EventPump* pump) 
     }
     if (got == size) return got;
     const size_t arrived = got - before;
+    // Woken as ready with nothing to read: the device hung up or failed.
+    if (woke_ready && arrived == 0) {
+      pollfd pfd{fd_, POLLIN, 0};
+      if (::poll(&pfd, 1, 0) > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        vanished_ = true;
+        return got;
+      }
+    }
+    woke_ready = false;
     // After a poll the newest byte has just arrived; after a nap it arrived
     // at some time during the nap, and the end of the nap is the safe guess:
     // the gap is never found shorter than it was.
     const int64_t now = NowUs();
     if (arrived > 0) last_byte = now;
 
-    int64_t left = kSliceUs;
+    int64_t left = INT64_MAX;
     if (total_on) {
       const int64_t to_total = start + total_us - now;
       if (to_total <= 0) return got;
@@ -462,6 +477,10 @@ size_t PosixSerialPort::Read(uint8_t* data, size_t size, const EventPump* pump) 
     // happens.  A nap that brought less than half of what the line could
     // carry means the answer slowed down or ended: the next wait is a poll,
     // which stamps the next byte exactly.
+    // A wait through the waiter takes all of the time left at once; a read
+    // without any limit still looks up now and then.
+    const int64_t whole_wait_us = std::min(left, kUnlimitedWaitUs);
+    left = std::min(left, kSliceUs);
     const bool flowing =
         arrived > 0 && (napped_us == 0 || 2 * static_cast<int64_t>(arrived) * char_us >= napped_us);
     const size_t remaining = size - got;
@@ -475,6 +494,18 @@ size_t PosixSerialPort::Read(uint8_t* data, size_t size, const EventPump* pump) 
     if (nap_us > 0) {
       const timespec pause{0, static_cast<long>(nap_us * 1000)};
       ::clock_nanosleep(CLOCK_MONOTONIC, 0, &pause, nullptr);
+      // A long answer streams in for tens of milliseconds of naps: with a
+      // waiter the window is still served every slice, by the pump.
+      if (waiter_ != nullptr && NowUs() - served_us >= kSliceUs) {
+        if (pump != nullptr && *pump) (*pump)();
+        served_us = NowUs();
+      }
+    } else if (waiter_ != nullptr) {
+      // The window serves its events inside the wait: no pump.  A device
+      // that hung up wakes the wait, and the read that follows finds it.
+      woke_ready = waiter_->WaitFor(fd_, POLLIN, (whole_wait_us + 999) / 1000);
+      served_us = NowUs();
+      continue;
     } else {
       pollfd pfd{fd_, POLLIN, 0};
       const int ready = ::poll(&pfd, 1, SliceMs(left));
@@ -488,7 +519,7 @@ size_t PosixSerialPort::Read(uint8_t* data, size_t size, const EventPump* pump) 
         return got;
       }
     }
-    if (pump != nullptr && *pump) (*pump)();
+    if (waiter_ == nullptr && pump != nullptr && *pump) (*pump)();
   }
 }
 

@@ -70,6 +70,7 @@ class PosixSerialPort final : public SerialPort {
   // the transaction fails as "nothing received" and the master's own pauses
   // keep the program from racing through retries.
   size_t Read(uint8_t* data, size_t size, const EventPump* pump) override;
+  void SetWaiter(Waiter* waiter) override { waiter_ = waiter; }
   void SetRts(bool on) override;
   void SetDtr(bool on) override;
 
@@ -102,6 +103,7 @@ class PosixSerialPort final : public SerialPort {
   LineErrorCounts last_counts_;
   bool vanished_ = false;
   size_t last_read_waits_ = 0;
+  Waiter* waiter_ = nullptr;
 };
 
 // Opens ports by COM number through PortNaming.  A port that another program

@@ -59,8 +59,13 @@ class SerialPort {
   // Writes the whole buffer; returns the count written (0 on a dead port).
   virtual size_t Write(const uint8_t* data, size_t size) = 0;
   // Reads up to `size` bytes under the current time-outs; `pump`, when
-  // given, is called between waiting slices of at most 10 ms.
+  // given, is called between waiting slices of at most 10 ms (a port with a
+  // waiter waits through it instead and calls no pump).
   virtual size_t Read(uint8_t* data, size_t size, const EventPump* pump) = 0;
+  // From now on the port waits through `waiter` (null: in slices of at most
+  // 10 ms with the pump between them).  A port without a descriptor of its
+  // own to wait on keeps the slices.
+  virtual void SetWaiter(Waiter* /*waiter*/) {}
   virtual void SetRts(bool on) = 0;
   virtual void SetDtr(bool on) = 0;
   // The device has gone from under the open port (a USB converter pulled
@@ -68,7 +73,17 @@ class SerialPort {
   // nothing passes through this port any more, only a new open of the
   // device can bring the line back.
   virtual bool Gone() { return false; }
+  // Why a port that is gone went, when the port itself can say (a network
+  // port: "отказано", "нет ответа", "разорвано"); "" leaves it to the
+  // provider.
+  virtual std::string GoneCause() const { return std::string(); }
 };
+
+// What the operator is told when a change of the line is asked of a port
+// whose line only its gateway sets (PortProvider::LineFixed).
+inline constexpr char kLineFixedText[] =
+    "Скорость и паритет линии этого порта задаёт сетевой шлюз (tcp://): программа не может их "
+    "изменить. Измените настройки линии шлюза вручную.";
 
 // Finds and opens ports by their COM number (1..255).
 class PortProvider {
@@ -80,6 +95,10 @@ class PortProvider {
                                            std::string* error) = 0;
   // The device behind a COM number, for tooltips and messages ("" if none).
   virtual std::string DevicePath(uint16_t number) = 0;
+  // The line settings of port `number` are not ours to change (a raw TCP
+  // gateway keeps its own); a search or a write of new exchange settings
+  // must refuse rather than follow blindly.
+  virtual bool LineFixed(uint16_t /*number*/) { return false; }
 };
 
 }  // namespace qmx

@@ -6,10 +6,12 @@
 // run whole operator sequences this way in milliseconds.
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "link/clock.h"
 #include "link/serial_port.h"
@@ -86,6 +88,12 @@ class InProcessPortProvider final : public PortProvider {
   std::unique_ptr<SerialPort> Open(uint16_t number, const LineConfig& config,
                                    std::string* error) override;
   std::string DevicePath(uint16_t number) override;
+  // COM `number` stands for a raw TCP gateway, whose line the program may
+  // not change (the in-process line itself still follows every open).
+  void FixLine(uint16_t number) { fixed_lines_.push_back(number); }
+  bool LineFixed(uint16_t number) override {
+    return std::find(fixed_lines_.begin(), fixed_lines_.end(), number) != fixed_lines_.end();
+  }
 
   // The port most recently opened (for inspecting its settings), or null
   // once it has been closed.
@@ -103,6 +111,7 @@ class InProcessPortProvider final : public PortProvider {
   InProcessPort* last_ = nullptr;
   std::shared_ptr<bool> in_use_last_;
   unsigned open_count_ = 0;
+  std::vector<uint16_t> fixed_lines_;
 };
 
 }  // namespace qmx::sim

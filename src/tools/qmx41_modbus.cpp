@@ -25,7 +25,10 @@
 
 #include "config/config_command.h"
 #include "link/clock.h"
+#include "link/line_text.h"
 #include "link/link.h"
+#include "link/network_port.h"
+#include "link/network_port_list.h"
 #include "link/port_naming.h"
 #include "link/posix_serial_port.h"
 #include "storage/settings_files.h"
@@ -55,7 +58,10 @@ void PrintUsage() {
                "COUNT is 1..%u for a read; a write takes 1..%u values (0..65535).\n"
                "\n"
                "Options (override dev.dat of the current directory):\n"
-               "  --port N            COM port number 1..255\n"
+               "  --port N            COM port number 1..255 (COM20 too), or a network\n"
+               "                      port: tcp://HOST:PORT (raw) or rfc2217://HOST:PORT;\n"
+               "                      the network ports of ~/.config/qmx41-config have\n"
+               "                      their COM numbers\n"
                "  --baud RATE         1200 2400 4800 9600 19200 38400 57600 115200\n"
                "  --parity P          none | odd | even\n"
                "  --address A         network address 0..255 (0: broadcast, writes\n"
@@ -158,13 +164,33 @@ void SetUpLink(Link& link, const LineOptions& options) {
   if (options.retries) link.settings().retry_limit = *options.retries;
 }
 
-int RunConfig(std::span<const std::string_view> words, const LineOptions& options,
-              const std::optional<std::string>& ports_dir) {
-  qmx::PosixPortProvider ports;
-  if (ports_dir) ports.SetPortsDir(*ports_dir);
+// The link as every command opens it: the ports of the ports directory and
+// of the window's network-port list (the one --port names among them), the
+// line of dev.dat with the options over it.
+struct ToolLink {
+  ToolLink(const std::optional<std::string>& ports_dir, const std::optional<std::string>& port_text,
+           LineOptions options)
+      : network(qmx::ReadNetworkPortsFile(qmx::UserSettingsPath())), ports(local) {
+    if (ports_dir) local.SetPortsDir(*ports_dir);
+    if (port_text) options.port = qmx::ResolvePortArgument(*port_text, &network);
+    ports.SetEntries(network);
+    // Nothing to serve while the line is quiet: the waits sleep in poll().
+    link.SetWaiter(&waiter);
+    SetUpLink(link, options);
+  }
+  qmx::PosixPortProvider local;
+  std::vector<qmx::NetworkPortEntry> network;
+  qmx::NetworkPortProvider ports;
   qmx::SystemClock clock;
-  Link link(ports, clock);
-  SetUpLink(link, options);
+  Link link{ports, clock};
+  qmx::PollWaiter waiter;
+};
+
+int RunConfig(std::span<const std::string_view> words, const LineOptions& options,
+              const std::optional<std::string>& ports_dir,
+              const std::optional<std::string>& port_text) {
+  ToolLink tool(ports_dir, port_text, options);
+  Link& link = tool.link;
   const qmx::LineParameters& line = link.line();
   if (line.network_address == kBroadcastAddress || line.network_address == kUncheckedAddress) {
     std::fprintf(stderr, "qmx41-modbus: config needs the address of one instrument\n");
@@ -198,6 +224,7 @@ int RunConfig(std::span<const std::string_view> words, const LineOptions& option
 
 int main(int argc, char** argv) {
   std::vector<std::string_view> args(argv + 1, argv + argc);
+  std::optional<std::string> port_text;
   std::optional<uint16_t> port, baud_code, parity, address, timeout, retries;
   std::optional<std::string> ports_dir;
   std::vector<std::string_view> rest;
@@ -227,9 +254,10 @@ int main(int argc, char** argv) {
       }
       bool good = true;
       if (a == "--port") {
-        auto n = ParseNumber(*v, qmx::kLastPortNumber);
-        good = n && *n >= qmx::kFirstPortNumber;
-        if (good) port = static_cast<uint16_t>(*n);
+        // Checked here, resolved against the settings' list below.
+        std::vector<qmx::NetworkPortEntry> none;
+        port_text = std::string(*v);
+        good = qmx::ResolvePortArgument(*port_text, &none).has_value();
       } else if (a == "--baud") {
         baud_code = BaudCodeOfRate(*v);
         good = baud_code.has_value();
@@ -288,7 +316,8 @@ int main(int argc, char** argv) {
   }
   if (config) {
     const std::span<const std::string_view> words(rest.data() + 1, rest.size() - 1);
-    return RunConfig(words, {port, baud_code, parity, address, timeout, retries}, ports_dir);
+    return RunConfig(words, {port, baud_code, parity, address, timeout, retries}, ports_dir,
+                     port_text);
   }
   const bool is_read = rest[0] == "read";
   auto start = ParseNumber(rest[1], 65535);
@@ -329,11 +358,10 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
 
-  qmx::PosixPortProvider ports;
-  if (ports_dir) ports.SetPortsDir(*ports_dir);
-  qmx::SystemClock clock;
-  Link link(ports, clock);
-  SetUpLink(link, {port, baud_code, parity, address, timeout, retries});
+  ToolLink tool(ports_dir, port_text, {port, baud_code, parity, address, timeout, retries});
+  Link& link = tool.link;
+  qmx::PortProvider& ports = tool.ports;
+  qmx::Clock& clock = tool.clock;
   qmx::LineParameters& line = link.line();
   // Nobody answers a broadcast: a repetition would only carry the write out
   // a second time.
@@ -380,6 +408,11 @@ int main(int argc, char** argv) {
   if (!is_read && (status & ~qmx::kStatusRepeated) == 0)
     std::printf("wrote %u register(s) from %lu\n", count, *start);
   PrintStatus(status, exception);
+  if (const qmx::PortFailure* failure = link.port_failure();
+      failure != nullptr && (status & qmx::kStatusNoAnswer) != 0) {
+    const std::string cause = qmx::PortFailureText(*failure);
+    if (!cause.empty()) std::printf("%s\n", cause.c_str());
+  }
   std::printf("time %lld ms\n", static_cast<long long>(took));
   return (status & ~qmx::kStatusRepeated) == 0 ? 0 : kExitFailed;
 }

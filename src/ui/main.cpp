@@ -17,13 +17,16 @@
 #include <string>
 
 #include "link/clock.h"
+#include "link/network_port.h"
 #include "link/port_naming.h"
 #include "link/posix_serial_port.h"
 #include "operator/scripted_dialogs.h"
 #include "ui/app_context.h"
+#include "ui/event_loop_waiter.h"
 #include "ui/exchange_gate.h"
 #include "ui/exchange_monitor.h"
 #include "ui/main_window.h"
+#include "ui/network_ports_dialog.h"
 #include "ui/qt_dialogs.h"
 #include "ui/screenshots.h"
 #include "ui/script_runner.h"
@@ -202,8 +205,14 @@ int main(int argc, char** argv) {
     script.str(std::move(text));
   }
 
-  qmx::PosixPortProvider ports;
-  if (options.ports_dir) ports.SetPortsDir(*options.ports_dir);
+  qmx::PosixPortProvider local_ports;
+  if (options.ports_dir) local_ports.SetPortsDir(*options.ports_dir);
+  // The network serial ports of the program's own settings, by COM number.
+  qmx::NetworkPortProvider ports(local_ports);
+  {
+    QSettings user_settings(QStringLiteral("qmx41-config"), QStringLiteral("qmx41-config"));
+    ports.SetEntries(qmx::LoadNetworkPorts(user_settings));
+  }
   qmx::SystemClock clock;
   qmx::QtDialogs qt_dialogs;
   qmx::ScriptedDialogs scripted_dialogs;
@@ -213,6 +222,9 @@ int main(int argc, char** argv) {
   qmx::ExchangeGate gate;
   context.gate = &gate;
   context.link.SetEventPump(qmx::ExchangeGate::LinkEventPump());
+  // The waits of the link sleep in the event loop instead of pumping it.
+  qmx::EventLoopWaiter waiter;
+  context.link.SetWaiter(&waiter);
 
   qmx::MainWindow window(context);
   qt_dialogs.SetParentWidget(&window);

@@ -25,6 +25,7 @@
 #include "ui/exchange_monitor.h"
 #include "ui/link_bar.h"
 #include "ui/measured_keys.h"
+#include "ui/network_ports_dialog.h"
 #include "ui/page_sets.h"
 #include "ui/pages/operator_measurement_page.h"
 #include "ui/polling_controller.h"
@@ -157,6 +158,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
   new BusyIndicator(context_, *this);
   new MeasuredKeys(context_, *this);
   new SearchController(context_, this);
+  new NetworkPortsCommand(context_, this, network_ports_action_);
   new DebugPollController(context_, *this);
   resize(kDesignWidth, kDesignHeight);
   SetEngineeringView(false);
@@ -192,6 +194,7 @@ void MainWindow::BuildMenus() {
   n14_ = NewAction(log_names, "N14", "Результаты обработки");
   n15_ = NewAction(log_names, "N15", "Коды АЦП");
   settings->addMenu(log_names);
+  network_ports_action_ = NewAction(settings, "NetworkPortsAction", "Сетевые порты…");
   bar->addMenu(settings);
 
   QMenu* view = NewMenu(bar, "MenuView", "Вид");

@@ -54,13 +54,15 @@ class MainWindow final : public QMainWindow {
   // Main menu commands: "Файл" -> N2 "Прочитать профиль настроек из файла",
   // N3 "Записать профиль настроек в файл"; "Настройки" -> "Имена файлов
   // логов" -> N12 "Обмен", N13 "Результаты измерения", N14 "Результаты
-  // обработки", N15 "Коды АЦП".
+  // обработки", N15 "Коды АЦП"; "Сетевые порты…" (the network serial
+  // ports of the program's own settings).
   QAction* N2() const { return n2_; }
   QAction* N3() const { return n3_; }
   QAction* N12() const { return n12_; }
   QAction* N13() const { return n13_; }
   QAction* N14() const { return n14_; }
   QAction* N15() const { return n15_; }
+  QAction* NetworkPortsAction() const { return network_ports_action_; }
   // Ctrl+Shift+E; works in the operator view too, where the menu is hidden.
   QAction* EngineeringViewAction() const { return engineering_action_; }
   QMenu* PopupMenu1() const { return popup_menu1_; }
@@ -101,6 +103,7 @@ class MainWindow final : public QMainWindow {
   QAction* n13_ = nullptr;
   QAction* n14_ = nullptr;
   QAction* n15_ = nullptr;
+  QAction* network_ports_action_ = nullptr;
   QAction* engineering_action_ = nullptr;
   QMenu* popup_menu1_ = nullptr;
   ExchangeMonitor* monitor_ = nullptr;

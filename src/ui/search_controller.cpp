@@ -69,6 +69,9 @@ class SearchController::Host final : public SearchHost {
         // Nothing is written either way, so the box has no follow-up.
         dialogs.InputError(kSearchNoAddressText, false);
         return;
+      case SearchEnd::kLineFixed:
+        dialogs.InputError(kSearchLineFixedText, false);
+        return;
     }
     dialogs.ShowBox(text, kSearchCaption, BoxButtons::kOk, BoxIcon::kInformation);
   }

@@ -210,6 +210,24 @@ TEST_F(ExchangeTest, FailuresAndRefusalsLeaveTheInstrumentAsItWas) {
   }
 }
 
+// A port whose line is its gateway's: a new rate or parity is refused
+// before anything is sent; a new address alone is written as usual.
+TEST_F(ExchangeTest, OnAFixedLineANewRateOrParityIsRefusedBeforeAnythingIsSent) {
+  ports_.FixLine(1);
+  for (const auto& [baud_index, parity] : {std::pair{3, 0}, std::pair{4, 2}}) {
+    Choose(7, baud_index, parity);
+    dialogs_.Clear();
+    EXPECT_EQ(Button25Click(ctx_), BlockOutcome::kCancelled);
+    EXPECT_TRUE(Journal().empty());
+    EXPECT_THAT(dialogs_.texts(), ElementsAre(kLineFixedText));
+  }
+  Choose(7, 4, 0);  // 19200, no parity: the line in force
+  Yes();
+  EXPECT_EQ(Button25Click(ctx_), BlockOutcome::kDone);
+  EXPECT_THAT(Journal(), ElementsAre("read 300 x1", "read 1048 x1", kUnlock,
+                                     "write 1032 x3 = 7, 7, 0", kLock));
+}
+
 TEST_F(ExchangeTest, PortThatCannotTakeTheNewSettingsStopsTheWriteBeforeTheUnlock) {
   link_.ClosePort();
   RefusingPorts ports(ports_);

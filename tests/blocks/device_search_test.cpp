@@ -155,6 +155,35 @@ class DeviceSearchTest : public ::testing::Test {
   DeviceSearch search_{link_};
 };
 
+// A port whose line is its gateway's: several rates or parities are refused
+// before anything is opened or sent; one of each is searched as usual.
+TEST_F(DeviceSearchTest, OnAFixedLineOnlyOneRateAndOneParityAreSearched) {
+  ports_.FixLine(1);
+  AddInstrument(2, 19200, Parity::kEven);
+  struct Case {
+    std::vector<uint16_t> rates;
+    std::vector<uint16_t> parities;
+    SearchEnd end;
+  };
+  const Case cases[] = {
+      {{k9600, k19200}, {2}, SearchEnd::kLineFixed},
+      {{k19200}, {0, 2}, SearchEnd::kLineFixed},
+      {{k19200}, {}, SearchEnd::kLineFixed},  // no parity ticked: all three
+      {{k19200}, {2}, SearchEnd::kCompleted},
+  };
+  for (const Case& c : cases) {
+    RecordingHost host(link_);
+    bus_.ClearJournal();
+    const SearchRanges ranges = NormalizeSearchRanges(Ranges(c.rates, 1, 3, c.parities));
+    EXPECT_EQ(search_.Run(ranges, probe_, host), c.end);
+    EXPECT_EQ(host.ends, std::vector<SearchEnd>{c.end});
+    const bool refused = c.end == SearchEnd::kLineFixed;
+    EXPECT_EQ(host.opens.empty(), refused);
+    EXPECT_EQ(bus_.journal().empty(), refused);
+    EXPECT_EQ(host.lines.size(), refused ? 0u : 1u);
+  }
+}
+
 // Three instruments at different rates, parities and addresses, and two
 // that the settings leave out (a rate not chosen, an address beyond the
 // range): the three are listed in the order the loops meet them, rate first.

@@ -19,12 +19,25 @@ TEST(PortFailureReportTest, SecondLineNamesTheCauseOfAClosedPort) {
       {ENOTTY, ""},  // nothing the operator can act on
   };
   for (const auto& [err, second_line] : cases) {
-    const PortFailure port{PortFaultOfErrno(err), 1, "/dev/ttyUSB0"};
+    const PortFailure port{PortFaultOfErrno(err), 1, "/dev/ttyUSB0", ""};
     EXPECT_EQ(OperationReportMessage(kStatusNoAnswer | kStatusWrongLength, 0, &port)->text,
               "Ответа не было." + second_line);
     // Only silence has the port for its reason.
     EXPECT_EQ(OperationReportMessage(kStatusCrcError, 0, &port)->text,
               "При приеме в ответе не сошлась контрольная сумма.");
+  }
+}
+
+TEST(PortFailureReportTest, ANetworkPortNamesItsAddressAndWhyTheConnectionIsNotThere) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"отказано", "\nНет соединения с COM20 (tcp://10.0.0.5:4001): отказано."},
+      {"разорвано", "\nНет соединения с COM20 (tcp://10.0.0.5:4001): разорвано."},
+      {"", "\nНет соединения с COM20 (tcp://10.0.0.5:4001)."},
+  };
+  for (const auto& [cause, second_line] : cases) {
+    const PortFailure port{PortFault::kNoConnection, 20, "tcp://10.0.0.5:4001", cause};
+    EXPECT_EQ(OperationReportMessage(kStatusNoAnswer | kStatusWrongLength, 0, &port)->text,
+              "Ответа не было." + second_line);
   }
 }
 

@@ -2,6 +2,8 @@
 // fake device roots, and the two clocks the timing checks read.
 #pragma once
 
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -41,6 +43,19 @@ class ScratchDir {
  private:
   std::string path_;
 };
+
+// A loopback TCP port nobody uses (nor listens on) now.
+inline uint16_t FreeLoopbackPort() {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  close(fd);
+  return ntohs(address.sin_port);
+}
 
 inline double ClockMs(clockid_t clock) {
   timespec ts{};

@@ -533,8 +533,10 @@ TEST_F(WindowStructure, MenusHoldTheProfileAndRecordFileCommands) {
 
   QMenu* settings = top[1]->menu();
   ASSERT_NE(settings, nullptr);
-  ASSERT_EQ(settings->actions().size(), 1);
+  ASSERT_EQ(settings->actions().size(), 2);
   EXPECT_EQ(settings->actions()[0]->text(), "Имена файлов логов");
+  EXPECT_EQ(settings->actions()[1], window_.NetworkPortsAction());
+  EXPECT_EQ(window_.NetworkPortsAction()->text(), "Сетевые порты…");
   QMenu* log_names = settings->actions()[0]->menu();
   ASSERT_NE(log_names, nullptr);
   EXPECT_EQ(log_names->actions(),
