@@ -15,6 +15,8 @@
 #include "blocks/block_catalog.h"
 #include "blocks/exchange_parameters.h"
 #include "link/exchange_status.h"
+#include "link/line_text.h"
+#include "link/serial_port.h"
 #include "registers/value_formats.h"
 #include "storage/ini_file.h"
 
@@ -429,6 +431,15 @@ ConfigWriteResult WriteConfiguration(BlockContext& ctx, const Configuration& fil
     const std::vector<uint16_t> regs = PartRegisters(**exchange);
     std::array<uint16_t, 3> sent{};
     for (size_t i = 0; i < sent.size() && i < regs.size(); ++i) sent[i] = WordAt(words, regs[i]);
+    // Behind a raw TCP gateway the line is the gateway's: the program could
+    // not follow the instrument to another rate or parity.
+    const LineParameters& line = ctx.link.line();
+    if (ctx.link.ports().LineFixed(line.port_number) &&
+        (ListedBaudCodeOr19200(sent[1]) != line.baud_code || sent[2] != line.parity_code)) {
+      ctx.dialogs.ShowBox(kLineFixedText, kCaptionNotice, BoxButtons::kOk, BoxIcon::kExclamation);
+      result.end = ConfigEnd::kStopped;
+      return result;
+    }
     StageExchangeSettings(ctx.values, sent);
     ExchangeResult init;
     const BlockOutcome prepared = PrepareExchangeWrite(ctx, init);

@@ -11,6 +11,7 @@
 
 #include "block_fixture.h"
 #include "blocks/block_catalog.h"
+#include "link/serial_port.h"
 
 namespace qmx::test {
 namespace {
@@ -230,6 +231,20 @@ TEST_F(CopyTest, WriteProtectionRefusesBeforeAnythingIsSentWhenAskedTo) {
       b_.ctx, file_, PartsToWrite(before, file_, CopiedGroups(0, 0, 0)), ProtectionAnswer::kRefuse);
   EXPECT_EQ(written.end, ConfigEnd::kRefused);
   EXPECT_THAT(Writes(b_.bus), IsEmpty());
+}
+
+TEST_F(CopyTest, BehindARawGatewayANewRateIsRefusedBeforeAnythingIsSent) {
+  b_.ports.FixLine(1);
+  file_.parts.at("exchange").at(1033) = 5;  // 4800
+  const Configuration before = ReadAll(b_).configuration;
+  b_.bus.ClearJournal();
+  b_.dialogs.SetFailureHandler({});
+  const ConfigWriteResult written = WriteConfiguration(
+      b_.ctx, file_, PartsToWrite(before, file_, CopiedGroups(true, false, false)),
+      ProtectionAnswer::kAsk);
+  EXPECT_EQ(written.end, ConfigEnd::kStopped);
+  EXPECT_THAT(Writes(b_.bus), IsEmpty());
+  EXPECT_EQ(b_.dialogs.LastBox().text, kLineFixedText);
 }
 
 TEST_F(CopyTest, TheLineIsCopiedOnlyWhenAskedAndTheProgramFollowsTheInstrument) {
