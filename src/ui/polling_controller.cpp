@@ -191,8 +191,9 @@ void PollingController::ShowValuesAge() {
     hint = QString::asprintf("Значения прочитаны %02u.%02u.%04u %02u:%02u:%02u", t.day, t.month,
                              t.year, t.hour, t.minute, t.second);
   }
+  const WidgetControls controls(&window_);
   for (const char* name : MeasuredValueFields()) {
-    if (auto* field = window_.findChild<QWidget*>(QLatin1String(name))) {
+    if (QWidget* field = controls.Find(name)) {
       // A disabled field draws its text grey and still shows its tooltip.
       field->setEnabled(!stale);
       field->setToolTip(hint);

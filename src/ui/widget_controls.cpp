@@ -76,13 +76,40 @@ QTableWidgetItem* WidgetControls::FindCell(std::string_view name, bool create) c
   return item;
 }
 
+namespace {
+
+// The widgets found under one root, kept as long as the root lives: every
+// poll cycle and every click makes a WidgetControls of its own, and a search
+// of the whole window for each name it touches cost more than the rest of a
+// cycle together.
+class NameCache final : public QObject {
+ public:
+  QHash<QString, QPointer<QWidget>> widgets;
+};
+
+NameCache& CacheOf(QWidget* root) {
+  static QHash<const QWidget*, QPointer<NameCache>> caches;
+  QPointer<NameCache>& cache = caches[root];
+  if (cache == nullptr) {
+    // A child of the root: it goes with it, and a new root at the same
+    // address finds none.
+    cache = new NameCache;
+    cache->setParent(root);
+  }
+  return *cache;
+}
+
+}  // namespace
+
 QWidget* WidgetControls::Find(std::string_view name) const {
   if (root_ == nullptr) return nullptr;
   const QString key = ToQString(name);
-  auto it = cache_.find(key);
-  if (it != cache_.end() && !it->isNull()) return it->data();
+  QHash<QString, QPointer<QWidget>>& cache = CacheOf(root_).widgets;
+  const auto it = cache.constFind(key);
+  // A widget renamed since keeps no claim on the name.
+  if (it != cache.constEnd() && !it->isNull() && (*it)->objectName() == key) return it->data();
   QWidget* widget = root_->objectName() == key ? root_.data() : root_->findChild<QWidget*>(key);
-  if (widget != nullptr) cache_.insert(key, widget);
+  if (widget != nullptr) cache.insert(key, widget);
   return widget;
 }
 

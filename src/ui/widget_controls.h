@@ -48,7 +48,6 @@ class WidgetControls final : public Controls {
 
  private:
   QPointer<QWidget> root_;
-  mutable QHash<QString, QPointer<QWidget>> cache_;
 };
 
 }  // namespace qmx
