@@ -45,6 +45,10 @@ class TrendStore {
   void Clear();
   // New channels empty the store.
   void SetChannels(std::vector<TrendChannel> channels);
+  // The instrument may change its flow unit; the points stay.
+  void SetChannelUnit(size_t channel, std::string unit) {
+    if (channel < channels_.size()) channels_[channel].unit = std::move(unit);
+  }
 
   const std::vector<TrendChannel>& channels() const { return channels_; }
   const std::vector<TrendPoint>& points() const { return points_; }

@@ -29,6 +29,7 @@
 #include "ui/polling_controller.h"
 #include "ui/search_controller.h"
 #include "ui/tab_switching.h"
+#include "ui/trend/trend_controller.h"
 
 namespace qmx {
 namespace {
@@ -148,6 +149,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
   // The measured-value views and the page changes; both live with the window.
   auto* polling = new PollingController(context_, *this);
   new TabSwitching(*this, *polling);
+  new TrendController(context_, *this, *polling);
   if (auto* measurement = findChild<OperatorMeasurementPage*>()) {
     connect(polling, &PollingController::measurementPollChanged, measurement,
             &OperatorMeasurementPage::ShowPollState);
@@ -168,6 +170,8 @@ void MainWindow::BuildMenus() {
   QMenu* file = NewMenu(bar, "MenuFile", "Файл");
   n2_ = NewAction(file, "N2", "Прочитать профиль настроек из файла");
   n3_ = NewAction(file, "N3", "Записать профиль настроек в файл");
+  file->addSeparator();
+  NewAction(file, "OpenRecordsAction", "Открыть записи измерений…");
   bar->addMenu(file);
 
   QMenu* settings = NewMenu(bar, "MenuSettings", "Настройки");
