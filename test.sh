@@ -21,11 +21,14 @@ cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs" --timeout 600
 
-echo "== fuzzing the answer path (bounded) =="
+echo "== fuzzing the answer path and the record-file parser (bounded) =="
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQMX_FUZZ=ON -DQMX_CORE_ONLY=ON
-cmake --build build-fuzz -j "$jobs" --target answer_fuzzer
-mkdir -p build-fuzz/corpus
+cmake --build build-fuzz -j "$jobs" --target answer_fuzzer record_file_fuzzer
+mkdir -p build-fuzz/corpus build-fuzz/record-corpus
 ./build-fuzz/fuzz/answer_fuzzer -max_total_time="${QMX_FUZZ_SECONDS:-30}" -timeout=10 \
   -print_final_stats=1 build-fuzz/corpus
+# The record-file parser: some 150 000 files in five seconds.
+./build-fuzz/fuzz/record_file_fuzzer -max_total_time="${QMX_RECORD_FUZZ_SECONDS:-5}" -timeout=10 \
+  -print_final_stats=1 build-fuzz/record-corpus
 echo "fuzzing: no crash"
