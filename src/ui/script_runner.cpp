@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -105,7 +106,7 @@ const std::map<std::string, VerbRule, std::less<>>& VerbRules() {
       {"expect-item", {3, 3, IndexCheck}},
       {"expect-count", {2, 2, CountCheck}},
       {"wait", {1, 1, MsCheck}},
-      {"screenshot", {1, 1, NoCheck}},
+      {"screenshot", {1, 2, NoCheck}},
       {"quit", {0, 0, NoCheck}},
   };
   return rules;
@@ -471,7 +472,17 @@ int ScriptRunner::Execute(const ScriptCommand& command) {
   }
   if (verb == "screenshot") {
     if (root_ == nullptr) return Fail(command, "the window is gone", kExitScriptError);
-    if (!root_->window()->grab().save(FromUtf8(args[0]), "PNG")) {
+    // A second word names another window of the program that is open, such
+    // as a record file's chart ("RecordChartWindow").
+    QWidget* shown = root_->window();
+    if (args.size() == 2) {
+      shown = nullptr;
+      for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->isVisible() && top->objectName() == FromUtf8(args[1])) shown = top;
+      }
+      if (shown == nullptr) return Fail(command, "no window " + args[1] + " is open");
+    }
+    if (!shown->grab().save(FromUtf8(args[0]), "PNG")) {
       return Fail(command, "cannot write " + args[0], kExitScriptError);
     }
     return kExitOk;

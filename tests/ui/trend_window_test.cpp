@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QChart>
+#include <QChartView>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -11,6 +13,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 #include <string>
 
 #include "blocks/measurement_records.h"
@@ -148,6 +151,63 @@ TEST_F(TrendWindowTest, WhichTrendsAreOpenComesBackWithTheWindowState) {
   RestoreWindowState(next, settings, false);
   EXPECT_TRUE(next.findChild<TrendView*>(QStringLiteral("TrendEngineering"))->Shown());
   EXPECT_FALSE(next.findChild<TrendView*>(QStringLiteral("TrendOperator"))->Shown());
+}
+
+TEST_F(TrendWindowTest, TheCursorReadsTheValuesOfThePointNearestItsTime) {
+  meter_.SetFlow(20.0, 0.05);
+  TrendView* trend = Trend("TrendEngineering");
+  trend->SetShown(true);
+  ShowEngineeringPage("MeasuredValue");
+  Click("Button4");
+  for (int i = 0; i < 2; ++i) {
+    polling_->Timer3Timer();
+    Settle();
+  }
+  ASSERT_EQ(trend->Store().added(), 2u);
+  trend->ShowChannels(0, 1);
+  const TrendPoint& first = trend->Store().points().front();
+  const QString text = trend->CursorText(first.time_ms + 1);
+  EXPECT_THAT(text.toStdString(),
+              HasSubstr("Расход: " + QString::number(first.values[0], 'g', 7).toStdString()));
+  EXPECT_THAT(text.toStdString(),
+              HasSubstr("Скорость потока: " +
+                        QString::number(first.values[1], 'g', 7).toStdString() + " м/с"));
+}
+
+TEST_F(TrendWindowTest, ASecondQuantityGetsAnAxisOfItsOwnOnTheRight) {
+  window_->show();  // out of sight the chart waits for the next look
+  TrendView* trend = Trend("TrendOperator");
+  trend->SetShown(true);
+  PollOperator(1);
+  QChart* chart = trend->ChartView()->chart();
+  const auto right_axis = [chart] { return chart->axes(Qt::Vertical).at(1); };
+  ASSERT_EQ(chart->axes(Qt::Vertical).size(), 2);
+  trend->ShowChannels(0, -1);
+  EXPECT_FALSE(right_axis()->isVisible());
+  trend->ShowChannels(0, 2);  // pressure beside the flow
+  EXPECT_TRUE(right_axis()->isVisible());
+  EXPECT_EQ(right_axis()->alignment(), Qt::AlignRight);
+}
+
+TEST_F(TrendWindowTest, TheWheelZoomsTheTimeAxisAndPausesTheChart) {
+  window_->show();
+  TrendView* trend = Trend("TrendOperator");
+  trend->SetShown(true);
+  PollOperator(2);
+  const int64_t span = trend->SpanTo() - trend->SpanFrom();
+  QWidget* plot = trend->ChartView()->viewport();
+  const QPointF centre(plot->width() / 2.0, plot->height() / 2.0);
+  QWheelEvent wheel(centre, plot->mapToGlobal(centre), QPoint(), QPoint(0, 120), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QCoreApplication::sendEvent(plot, &wheel);
+  EXPECT_LT(trend->SpanTo() - trend->SpanFrom(), span);
+  EXPECT_TRUE(trend->Paused());
+  // Paused, the next cycle is taken but the span stays.
+  const int64_t from = trend->SpanFrom();
+  polling_->Timer3Timer();
+  Settle();
+  EXPECT_EQ(trend->Store().added(), 3u);
+  EXPECT_EQ(trend->SpanFrom(), from);
 }
 
 }  // namespace

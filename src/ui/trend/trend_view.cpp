@@ -32,7 +32,7 @@ constexpr int64_t kMinute = 60 * 1000;
 constexpr int64_t kMinSpanMs = 10 * 1000;
 // More points than the plot has pixels only cost time.
 constexpr size_t kMaxDrawnPoints = 1500;
-constexpr int kChartHeight = 300;
+constexpr int kChartHeight = 260;
 
 // The channels of the live trend, in this order.
 enum LiveChannel : size_t { kFlow, kVelocity, kPressure, kTemperature1, kTemperature2, kPipe };
@@ -263,12 +263,7 @@ void TrendView::BuildPlot() {
   chart_->addAxis(right_axis_, Qt::AlignRight);
   left_series_ = new QLineSeries(chart_);
   right_series_ = new QLineSeries(chart_);
-  // A thin line is drawn without the stroker's joins: a fraction of the cost.
-  for (QLineSeries* line : {left_series_, right_series_}) {
-    QPen pen = line->pen();
-    pen.setWidth(1);
-    line->setPen(pen);
-  }
+
   error_marks_ = new QScatterSeries(chart_);
   cut_off_marks_ = new QScatterSeries(chart_);
   error_marks_->setName(QStringLiteral("ошибка"));
@@ -284,6 +279,13 @@ void TrendView::BuildPlot() {
     chart_->addSeries(series);
     series->attachAxis(time_axis_);
     series->attachAxis(series == right_series_ ? right_axis_ : left_axis_);
+  }
+  // A thin line is drawn without the stroker's joins: a fraction of the
+  // cost.  The colours are the theme's, given when the series joined.
+  for (QLineSeries* line : {left_series_, right_series_}) {
+    QPen pen = line->pen();
+    pen.setWidth(1);
+    line->setPen(pen);
   }
   chart_view_ = new PlotView(chart_, *this, body_);
   chart_view_->setObjectName(objectName() + QStringLiteral("Chart"));
