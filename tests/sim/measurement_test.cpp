@@ -148,7 +148,6 @@ TEST_F(SimTest, PulseOutputBacklog) {
   EXPECT_NEAR(DoubleOf(v, 0), 10 * (0.01 - 0.005), 0.001);
 }
 
-
 TEST(FlowSteps, EverySecondPeriodTheFlowIsAStepHigher) {
   FlowModel flow;
   flow.SetFlow(10.0, 0.0);

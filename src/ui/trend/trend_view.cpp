@@ -31,7 +31,7 @@ namespace {
 constexpr int64_t kMinute = 60 * 1000;
 constexpr int64_t kMinSpanMs = 10 * 1000;
 // More points than the plot has pixels only cost time.
-constexpr size_t kMaxDrawnPoints = 1500;
+constexpr size_t kMaxDrawnPoints = 800;
 constexpr int kChartHeight = 260;
 
 // The channels of the live trend, in this order.
