@@ -45,8 +45,12 @@ stop_instrument() {
 trap stop_instrument EXIT
 trap 'exit 130' INT TERM
 
+# The flow steps up by 20 m3/h for two minutes in every four, so that the
+# trend of the measured values has something to show
+# (QMX41_SIM_FLOW_STEPS="M3H SECONDS" sets another step).
+read -r -a flow_steps <<<"${QMX41_SIM_FLOW_STEPS:-20 120}"
 "$root/build/src/qmx41-sim" --ports-dir "$ports_dir" --com "$com" \
-  --control "$run_dir/sim.sock" >"$run_dir/sim.out" 2>&1 &
+  --control "$run_dir/sim.sock" --flow-steps "${flow_steps[@]}" >"$run_dir/sim.out" 2>&1 &
 sim_pid=$!
 for _ in $(seq 100); do
   grep -qx ready "$run_dir/sim.out" 2>/dev/null && break

@@ -23,14 +23,17 @@ cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs" --timeout 600
 
-echo "== fuzzing the answer path, the configuration file and the Telnet stream (bounded) =="
-mkdir -p build-asan/corpus build-asan/config-corpus build-asan/corpus-telnet
+echo "== fuzzing the answer path, the configuration and record files and the Telnet stream (bounded) =="
+mkdir -p build-asan/corpus build-asan/config-corpus build-asan/corpus-telnet build-asan/record-corpus
 ./build-asan/fuzz/answer_fuzzer -max_total_time="${QMX_FUZZ_SECONDS:-30}" -timeout=10 \
   -print_final_stats=1 build-asan/corpus
 # The configuration file's parser, from a file the program itself wrote.
 cp fuzz/config_seed.cfg build-asan/config-corpus/
-./build-asan/fuzz/config_fuzzer -max_total_time="${QMX_CONFIG_FUZZ_SECONDS:-10}" -timeout=10 \
+./build-asan/fuzz/config_fuzzer -max_total_time="${QMX_CONFIG_FUZZ_SECONDS:-5}" -timeout=10 \
   -print_final_stats=1 build-asan/config-corpus
 # The Telnet stream of an RFC 2217 gateway: a few seconds cover it.
 ./build-asan/fuzz/telnet_fuzzer -max_total_time=5 -timeout=10 build-asan/corpus-telnet
+# The record-file parser: some 150 000 files in five seconds.
+./build-asan/fuzz/record_file_fuzzer -max_total_time="${QMX_RECORD_FUZZ_SECONDS:-5}" -timeout=10 \
+  -print_final_stats=1 build-asan/record-corpus
 echo "fuzzing: no crash"

@@ -4,18 +4,24 @@
 // cycle, the cycle period against the floor of its two reads, and how resident
 // memory moves over 10 000 read-decode-show cycles on the real widgets.
 // With --monitor the exchange monitor is on screen the whole time and also
-// takes the lines of the 10 000 cycles.
+// takes the lines of the 10 000 cycles.  With --trend the trend of the
+// operator page is open and takes every cycle, and afterwards a shift of
+// eight hours at one point a second goes into it (CPU per point, memory).
 // With --slices the link waits as it used to, pumping the event loop in 10 ms
 // slices, instead of sleeping in it on the port's descriptor (the program's
 // way): the two runs compare the cost of the waits.
 // With --no-probe the 10 ms timer that measures the event loop's lateness
 // is not run: its own wake-ups would hide those of the waits.
 // Run by hand:
-//   build/bench/qmx41-window-bench [SECONDS] [--monitor] [--slices] [--no-probe]   (default 60)
+//   build/bench/qmx41-window-bench [SECONDS] [--monitor] [--trend] [--slices] [--no-probe]
+//   (default 60 s)
 #include <time.h>
 #include <unistd.h>
 
 #include <QApplication>
+#include <QChartView>
+#include <QComboBox>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTabWidget>
@@ -40,6 +46,7 @@
 #include "ui/exchange_monitor.h"
 #include "ui/main_window.h"
 #include "ui/startup.h"
+#include "ui/trend/trend_view.h"
 #include "ui/widget_controls.h"
 
 namespace {
@@ -64,11 +71,14 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   int seconds = 60;
   bool monitor = false;
+  bool trend = false;
   bool slices = false;
   bool probe_on = true;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--monitor") == 0) {
       monitor = true;
+    } else if (std::strcmp(argv[i], "--trend") == 0) {
+      trend = true;
     } else if (std::strcmp(argv[i], "--slices") == 0) {
       slices = true;
     } else if (std::strcmp(argv[i], "--no-probe") == 0) {
@@ -110,6 +120,9 @@ int main(int argc, char** argv) {
   startup->FormCreate();
   window.show();
   if (monitor) window.MonitorAction()->trigger();
+  auto* trend_view = window.findChild<qmx::TrendView*>(QStringLiteral("TrendOperator"));
+  if (trend_view == nullptr) return 1;
+  if (trend) trend_view->SetShown(true);
 
   // The operator's measured-value page, polling.
   window.PageControl4()->setCurrentIndex(0);
@@ -148,13 +161,19 @@ int main(int argc, char** argv) {
   // read ended by the 24 ms interval; then the 1000 ms pause between cycles.
   const double floor_ms = (8 + 103 + 8 + 9) * 11.0 * 1000.0 / 19200.0 + 2 * 24.0 + 1000.0;
   std::printf("poll at 19200 baud for %.0f s%s, %s: %u cycles, exchange errors %u\n",
-              elapsed / 1000, monitor ? " with the exchange monitor shown" : "",
+              elapsed / 1000,
+              monitor ? " with the exchange monitor shown"
+              : trend ? " with the trend shown"
+                      : "",
               slices ? "waits in 10 ms pump slices" : "waits in the event loop", cycles,
               context.measurement.counters.exchange_errors);
   if (monitor) {
     window.Monitor()->Flush();
     std::printf("  monitor lines %lld\n",
                 static_cast<long long>(window.Monitor()->LineTexts().size()));
+  }
+  if (trend) {
+    std::printf("  trend points %zu\n", trend_view->Store().points().size());
   }
   if (probe_on) {
     std::printf("  event loop held at most %lld ms (lateness of a 10 ms timer)\n",
@@ -188,8 +207,10 @@ int main(int argc, char** argv) {
   QApplication::processEvents();
   const long before = ResidentKib();
   const double cpu0 = ThreadCpuMs();
+  const int64_t wall0 = QDateTime::currentMSecsSinceEpoch();
   for (int i = 0; i < 10000; ++i) {
     qmx::RunMeasurementPollCycle(fast);
+    if (trend) trend_view->TakeCycle(state.values, true, wall0 + int64_t{i} * 1000);
     if (i % 100 == 0) {
       // The monitor's lines of the last 100 cycles, as its timer would.
       if (monitor) window.Monitor()->Flush();
@@ -203,6 +224,40 @@ int main(int argc, char** argv) {
       "10000 read-decode-show cycles without pacing: %.3f ms CPU each, "
       "resident memory %ld KiB -> %ld KiB (%+ld KiB)\n",
       (ThreadCpuMs() - cpu0) / 10000.0, before, after, after - before);
+  if (trend) {
+    // The instrument is gone: the window's poll stops, or its cycles would
+    // wait for answers in the middle of what follows.
+    if (auto* stop = window.findChild<QPushButton*>(QStringLiteral("BitBtn26"))) stop->click();
+    // The end of the event loop closed the window: it is shown again.
+    window.show();
+    QApplication::processEvents();
+    // What the trend adds to one cycle of the 5-minute view: the point, the
+    // series and the painting of the chart, 600 times.
+    trend_view->ShowPoints(qmx::TrendStore(qmx::TrendView::MeasuredChannels()));
+    const double cycle_cpu0 = ThreadCpuMs();
+    for (int i = 0; i < 600; ++i) {
+      trend_view->TakeCycle(state.values, true, wall0 + int64_t{i} * 1000);
+      trend_view->ChartView()->viewport()->repaint();
+    }
+    std::printf("trend, 5 min shown: %.3f ms CPU a cycle (point, series, painting)\n",
+                (ThreadCpuMs() - cycle_cpu0) / 600);
+    // A shift of eight hours at one point a second, the whole session shown.
+    trend_view->ShowPoints(qmx::TrendStore(qmx::TrendView::MeasuredChannels()));
+    auto* range = window.findChild<QComboBox*>(QStringLiteral("TrendOperatorRange"));
+    if (range != nullptr) range->setCurrentIndex(2);
+    const long shift_before = ResidentKib();
+    const double shift_cpu0 = ThreadCpuMs();
+    constexpr int kShift = 8 * 3600;
+    for (int i = 0; i < kShift; ++i) {
+      trend_view->TakeCycle(state.values, i % 97 != 0, wall0 + int64_t{i} * 1000);
+      if (i % 1000 == 0) QApplication::processEvents();
+    }
+    std::printf(
+        "8 h at 1 s into the trend (whole session shown): %.3f ms CPU a point, %zu points "
+        "kept, resident memory %ld KiB -> %ld KiB (%+ld KiB)\n",
+        (ThreadCpuMs() - shift_cpu0) / kShift, trend_view->Store().points().size(), shift_before,
+        ResidentKib(), ResidentKib() - shift_before);
+  }
   std::error_code ec;
   std::filesystem::remove_all(work, ec);
   return 0;

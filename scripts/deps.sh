@@ -1,9 +1,10 @@
 # Debian packages the build, the program and the tests need.  Sourced by
-# test.sh and run.sh.
+# test.sh and run.sh.  Qt Charts' CMake files look for Qt OpenGL's, which
+# qt6-charts-dev does not pull in: libqt6opengl6-dev is named for them.
 QMX_PACKAGES=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev
-  qt6-base-dev qt6-translations-l10n fonts-liberation2
+  qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-translations-l10n fonts-liberation2
   libmodbus-dev mbpoll ser2net
   desktop-file-utils
   clang libclang-rt-14-dev

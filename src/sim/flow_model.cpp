@@ -51,7 +51,9 @@ void FlowModel::SetFlow(double set_m3h, double ripple) {
 
 double FlowModel::RawFlowAt(int64_t ms) const {
   // Two slow waves of unrelated periods: smooth, never periodic to the eye.
-  return set_m3h_ * (1.0 + ripple_ * (0.75 * Wave(ms, 20.0) + 0.25 * Wave(ms, 3.7)));
+  double set = set_m3h_;
+  if (step_period_ms_ > 0 && (ms / step_period_ms_) % 2 == 1) set += step_m3h_;
+  return set * (1.0 + ripple_ * (0.75 * Wave(ms, 20.0) + 0.25 * Wave(ms, 3.7)));
 }
 
 bool FlowModel::IsCut(double flow_m3h, const FlowSettings& settings) {

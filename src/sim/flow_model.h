@@ -57,6 +57,13 @@ class FlowModel {
   // the slow wander around it (0 = perfectly steady).
   void SetFlow(double set_m3h, double ripple);
   double set_flow() const { return set_m3h_; }
+  // A step of `step_m3h` added to the set value for every second period of
+  // `period_ms` (a pump that starts and stops), so that a trend has
+  // something to show; a period of 0 turns it off (the default).
+  void SetSteps(double step_m3h, int64_t period_ms) {
+    step_m3h_ = step_m3h;
+    step_period_ms_ = period_ms > 0 ? period_ms : 0;
+  }
   double ripple() const { return ripple_; }
 
   // Flow at a moment, m3/h, before the cut-off.
@@ -87,6 +94,8 @@ class FlowModel {
  private:
   double set_m3h_ = 12.5;
   double ripple_ = 0.03;
+  double step_m3h_ = 0.0;
+  int64_t step_period_ms_ = 0;
   double forward_m3_ = 1523.4567;
   double reverse_m3_ = 12.25;
   double pulse_backlog_m3_ = 0.0;

@@ -35,6 +35,7 @@ void Usage(std::FILE* out) {
       "  --no-pacing            answers at once, not at the line's character time\n"
       "  --turnaround MS        pause before an answer (default 5)\n"
       "  --restart-silence MS   how long a restart keeps an instrument quiet (default 2000)\n"
+      "  --flow-steps M3H S     every second period of S seconds the flow is M3H higher\n"
       "  --control PATH         take commands on a Unix socket (default: standard input)\n"
       "  --version              the program's version\n"
       "Prints 'ports-dir DIR', 'com N', 'device PATH' and 'ready' once it serves.\n",
@@ -58,6 +59,8 @@ int main(int argc, char** argv) {
   bool pacing = true;
   long turnaround_ms = 5;
   long restart_silence_ms = 2000;
+  double step_m3h = 0;
+  long step_period_s = 0;
 
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -86,6 +89,15 @@ int main(int argc, char** argv) {
     } else if (arg == "--restart-silence" && has_value &&
                ParseNumber(argv[i + 1], 0, 600000, &restart_silence_ms)) {
       ++i;
+    } else if (arg == "--flow-steps" && i + 2 < argc &&
+               ParseNumber(argv[i + 2], 1, 86400, &step_period_s)) {
+      char* end = nullptr;
+      step_m3h = std::strtod(argv[i + 1], &end);
+      if (end == argv[i + 1] || *end != '\0') {
+        std::fprintf(stderr, "qmx41-sim: cannot use '%s'\n", argv[i + 1]);
+        return 2;
+      }
+      i += 2;
     } else if (arg == "--instrument" && has_value) {
       qmx::sim::InstrumentSettings settings;
       std::string error;
@@ -107,7 +119,9 @@ int main(int argc, char** argv) {
   bus.timing().pacing = pacing;
   bus.timing().turnaround_us = turnaround_ms * 1000;
   for (const auto& settings : instruments) {
-    bus.AddInstrument(settings).SetRestartSilenceMs(restart_silence_ms);
+    qmx::sim::Instrument& instrument = bus.AddInstrument(settings);
+    instrument.SetRestartSilenceMs(restart_silence_ms);
+    instrument.flow().SetSteps(step_m3h, step_period_s * 1000);
   }
 
   qmx::sim::SimServer server(bus);

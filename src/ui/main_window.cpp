@@ -31,6 +31,7 @@
 #include "ui/polling_controller.h"
 #include "ui/search_controller.h"
 #include "ui/tab_switching.h"
+#include "ui/trend/trend_controller.h"
 
 namespace qmx {
 namespace {
@@ -150,6 +151,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
   // The measured-value views and the page changes; both live with the window.
   auto* polling = new PollingController(context_, *this);
   new TabSwitching(*this, *polling);
+  new TrendController(context_, *this, *polling);
   if (auto* measurement = findChild<OperatorMeasurementPage*>()) {
     connect(polling, &PollingController::measurementPollChanged, measurement,
             &OperatorMeasurementPage::ShowPollState);
@@ -172,6 +174,7 @@ void MainWindow::BuildMenus() {
   n2_ = NewAction(file, "N2", "Прочитать профиль настроек из файла");
   n3_ = NewAction(file, "N3", "Записать профиль настроек в файл");
   file->addSeparator();
+  NewAction(file, "OpenRecordsAction", "Открыть записи измерений…");
   // The whole configuration, in a window of its own; the operator view has
   // no menu bar, so the window carries the shortcut.
   QAction* configuration = NewAction(file, "ConfigurationAction", "Конфигурация прибора…");

@@ -6,17 +6,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 
-#include "service/adc_debug_page.h"
-#include "service/calibration_page.h"
-#include "service/code_integrity_page.h"
-#include "service/external_calibration_page.h"
-#include "service/external_measured_value_page.h"
-#include "service/external_parameters_page.h"
-#include "service/measurement_debug_page.h"
-#include "service/module_parameters_page.h"
-#include "service/recalculation_page.h"
-#include "service/talver_compatibility_page.h"
-#include "service/user_registers_page.h"
 #include "ui/pages/adc_page.h"
 #include "ui/pages/archive_page.h"
 #include "ui/pages/archiving_tab.h"
@@ -41,6 +30,17 @@
 #include "ui/pages/program_settings_page.h"
 #include "ui/pages/pulse_output_tab.h"
 #include "ui/pages/search_page.h"
+#include "ui/pages/service/adc_debug_page.h"
+#include "ui/pages/service/calibration_page.h"
+#include "ui/pages/service/code_integrity_page.h"
+#include "ui/pages/service/external_calibration_page.h"
+#include "ui/pages/service/external_measured_value_page.h"
+#include "ui/pages/service/external_parameters_page.h"
+#include "ui/pages/service/measurement_debug_page.h"
+#include "ui/pages/service/module_parameters_page.h"
+#include "ui/pages/service/recalculation_page.h"
+#include "ui/pages/service/talver_compatibility_page.h"
+#include "ui/pages/service/user_registers_page.h"
 #include "ui/pages/time_page.h"
 
 namespace qmx {

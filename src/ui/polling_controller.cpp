@@ -241,6 +241,7 @@ void PollingController::Timer3Timer() {
       const PollCycleResult result = RunMeasurementPollCycle(Context(controls));
       ShowValuesAge();
       ShowExchangeTime(result.exchange_ms);
+      emit measurementCycleEnded(result.outcome.data_taken());
     });
   }
   timer3_->start(measurement_pause_ms_);

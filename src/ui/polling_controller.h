@@ -63,6 +63,9 @@ class PollingController final : public QObject {
   // The measured-value poll started, stopped, or ended a cycle, or a read
   // showed new values; also at every Timer3 tick.
   void measurementPollChanged();
+  // A cycle of the measured-value poll has ended; `data_taken` when its
+  // read came in (the trends take the values then).
+  void measurementCycleEnded(bool data_taken);
 
  private:
   // `dialogs` replaces the program's boxes when given.

@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -471,12 +472,19 @@ int ScriptRunner::Execute(const ScriptCommand& command) {
   }
   if (verb == "screenshot") {
     if (root_ == nullptr) return Fail(command, "the window is gone", kExitScriptError);
-    // With a control's name: the window that control is in (a dialog).
+    // A second word names another window of the program that is open (a
+    // record file's chart, "RecordChartWindow"), or a control whose window
+    // is taken (a dialog).
     QWidget* shown = root_->window();
     if (args.size() == 2) {
-      QWidget* named = Find(command, args[1]);
-      if (named == nullptr) return Fail(command, "no control " + args[1], kExitScriptError);
-      shown = named->window();
+      shown = nullptr;
+      for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->isVisible() && top->objectName() == FromUtf8(args[1])) shown = top;
+      }
+      if (shown == nullptr) {
+        if (QWidget* named = Find(command, args[1])) shown = named->window();
+      }
+      if (shown == nullptr) return Fail(command, "no window " + args[1] + " is open");
     }
     if (!shown->grab().save(FromUtf8(args[0]), "PNG")) {
       return Fail(command, "cannot write " + args[0], kExitScriptError);

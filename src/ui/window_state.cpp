@@ -6,12 +6,15 @@
 #include <QSettings>
 
 #include "ui/main_window.h"
+#include "ui/trend/trend_view.h"
 
 namespace qmx {
 namespace {
 
 constexpr char kGeometryKey[] = "window/geometry";
 constexpr char kEngineeringKey[] = "window/engineering";
+// "trend/TrendOperator", "trend/TrendEngineering": whether each trend is open.
+constexpr char kTrendKeyPrefix[] = "trend/";
 
 // Shrinks a window larger than the room the screen gives it (the title bar
 // and the desktop's panels subtracted).
@@ -60,6 +63,9 @@ void PlaceAsDesigned(MainWindow& window, const QSize& designed) {
 void SaveWindowState(const MainWindow& window, QSettings& settings) {
   settings.setValue(QLatin1String(kGeometryKey), window.saveGeometry());
   settings.setValue(QLatin1String(kEngineeringKey), window.EngineeringView());
+  for (const TrendView* trend : window.findChildren<TrendView*>()) {
+    settings.setValue(QLatin1String(kTrendKeyPrefix) + trend->objectName(), trend->Shown());
+  }
   settings.sync();
 }
 
@@ -67,6 +73,10 @@ void RestoreWindowState(MainWindow& window, QSettings& settings, bool engineerin
   const bool engineering =
       engineering_asked || settings.value(QLatin1String(kEngineeringKey), false).toBool();
   window.SetEngineeringView(engineering);
+  for (TrendView* trend : window.findChildren<TrendView*>()) {
+    trend->SetShown(
+        settings.value(QLatin1String(kTrendKeyPrefix) + trend->objectName(), false).toBool());
+  }
   const QByteArray geometry = settings.value(QLatin1String(kGeometryKey)).toByteArray();
   const QSize designed = window.size();
   if (geometry.isEmpty() || !window.restoreGeometry(geometry)) {

@@ -1,7 +1,7 @@
-// The window as the operator left it: its size, its place on the screen and
-// the view (operator or engineering), kept between runs in the user's
-// settings (~/.config/qmx41-config/qmx41-config.conf), apart from the
-// settings profile that engineers pass on to one another.
+// The window as the operator left it: its size, its place on the screen, the
+// view (operator or engineering) and which trends are open, kept between
+// runs in the user's settings (~/.config/qmx41-config/qmx41-config.conf),
+// apart from the settings profile that engineers pass on to one another.
 #pragma once
 
 class QSettings;

@@ -148,5 +148,17 @@ TEST_F(SimTest, PulseOutputBacklog) {
   EXPECT_NEAR(DoubleOf(v, 0), 10 * (0.01 - 0.005), 0.001);
 }
 
+TEST(FlowSteps, EverySecondPeriodTheFlowIsAStepHigher) {
+  FlowModel flow;
+  flow.SetFlow(10.0, 0.0);
+  EXPECT_DOUBLE_EQ(flow.RawFlowAt(150000), 10.0);  // off by default
+  flow.SetSteps(20.0, 120000);
+  EXPECT_DOUBLE_EQ(flow.RawFlowAt(60000), 10.0);
+  EXPECT_DOUBLE_EQ(flow.RawFlowAt(150000), 30.0);
+  EXPECT_DOUBLE_EQ(flow.RawFlowAt(250000), 10.0);
+  flow.SetSteps(20.0, 0);
+  EXPECT_DOUBLE_EQ(flow.RawFlowAt(150000), 10.0);
+}
+
 }  // namespace
 }  // namespace qmx::sim::test

@@ -303,6 +303,21 @@ TEST_F(ScriptRunnerTest, UnknownNameRunsNothing) {
   EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(shot)));
 }
 
+TEST_F(ScriptRunnerTest, AScreenshotOfAnotherWindowNeedsThatWindowOpen) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const std::string shot = dir.filePath("other.png").toStdString();
+  EXPECT_EQ(Run("screenshot " + QuoteScriptWord(shot) + " OtherWindow\n"),
+            ScriptRunner::kExitFailed);
+  EXPECT_THAT(out_.str(), HasSubstr("no window OtherWindow is open"));
+  QWidget other;
+  other.setObjectName(QStringLiteral("OtherWindow"));
+  other.resize(120, 80);
+  other.show();
+  EXPECT_EQ(Run("screenshot " + QuoteScriptWord(shot) + " OtherWindow\n"), ScriptRunner::kExitOk);
+  EXPECT_EQ(QImage(QString::fromStdString(shot)).size(), QSize(120, 80));
+}
+
 TEST(ReadScriptFileTest, OnlyARegularFileOfAtMost16MiB) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());

@@ -523,9 +523,15 @@ TEST_F(WindowStructure, MenusHoldTheProfileAndRecordFileCommands) {
 
   QMenu* file = top[0]->menu();
   ASSERT_NE(file, nullptr);
-  ASSERT_GE(file->actions().size(), 2);
-  EXPECT_EQ(file->actions().mid(0, 2), (QList<QAction*>{window_.N2(), window_.N3()}));
-  EXPECT_EQ(file->actions().back()->objectName(), "ConfigurationAction");
+  // The profile commands, then (after a separator) the record files as charts
+  // and the instrument's configuration.
+  const QList<QAction*> commands = file->actions();
+  ASSERT_EQ(commands.size(), 5);
+  EXPECT_EQ(commands.mid(0, 2), (QList<QAction*>{window_.N2(), window_.N3()}));
+  EXPECT_TRUE(commands[2]->isSeparator());
+  EXPECT_EQ(commands[3]->objectName(), "OpenRecordsAction");
+  EXPECT_EQ(commands[3]->text(), "Открыть записи измерений…");
+  EXPECT_EQ(commands[4]->objectName(), "ConfigurationAction");
   EXPECT_EQ(window_.N2()->objectName(), "N2");
   EXPECT_EQ(window_.N2()->text(), "Прочитать профиль настроек из файла");
   EXPECT_EQ(window_.N3()->objectName(), "N3");

@@ -9,6 +9,7 @@
 
 #include "ui/app_context.h"
 #include "ui/pages/page_widgets.h"
+#include "ui/trend/trend_view.h"
 
 namespace qmx {
 namespace {
@@ -129,6 +130,9 @@ MeasuredValuePage::MeasuredValuePage(AppContext& context, QWidget* parent) : QWi
   QLabel* busy = MakePanel(this, "Panel45");
   busy->hide();
   grid->addWidget(busy, 18, 0, 1, 4);
+  // The trend under everything, folded away until the engineer opens it.
+  grid->addWidget(new TrendView(context.dialogs, TrendView::Mode::kLive, "TrendEngineering", this),
+                  19, 0, 1, 7);
   PushToTopLeft(grid);
 }
 

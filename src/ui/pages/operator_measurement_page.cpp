@@ -17,6 +17,7 @@
 
 #include "ui/app_context.h"
 #include "ui/pages/page_widgets.h"
+#include "ui/trend/trend_view.h"
 
 namespace qmx {
 namespace {
@@ -113,6 +114,8 @@ OperatorMeasurementPage::OperatorMeasurementPage(AppContext& context, QWidget* p
 
   poll_state_ = MakeValueLabel(this, "PollStateLine");
   column->addWidget(poll_state_);
+  // The trend under the values, folded away until the operator opens it.
+  column->addWidget(new TrendView(context.dialogs, TrendView::Mode::kLive, "TrendOperator", this));
   column->addStretch(1);
   ScaleFlow();
   ShowPollState();

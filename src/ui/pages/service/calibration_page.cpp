@@ -1,4 +1,4 @@
-#include "service/calibration_page.h"
+#include "ui/pages/service/calibration_page.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

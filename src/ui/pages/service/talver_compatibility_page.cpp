@@ -1,4 +1,4 @@
-#include "service/talver_compatibility_page.h"
+#include "ui/pages/service/talver_compatibility_page.h"
 
 #include <QComboBox>
 #include <QGridLayout>

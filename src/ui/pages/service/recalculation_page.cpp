@@ -1,4 +1,4 @@
-#include "service/recalculation_page.h"
+#include "ui/pages/service/recalculation_page.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -1,4 +1,4 @@
-#include "service/external_measured_value_page.h"
+#include "ui/pages/service/external_measured_value_page.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

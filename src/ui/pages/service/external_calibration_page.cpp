@@ -1,4 +1,4 @@
-#include "service/external_calibration_page.h"
+#include "ui/pages/service/external_calibration_page.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

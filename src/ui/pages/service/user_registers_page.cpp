@@ -1,4 +1,4 @@
-#include "service/user_registers_page.h"
+#include "ui/pages/service/user_registers_page.h"
 
 #include <QFont>
 #include <QGridLayout>

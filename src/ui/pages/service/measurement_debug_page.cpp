@@ -1,4 +1,4 @@
-#include "service/measurement_debug_page.h"
+#include "ui/pages/service/measurement_debug_page.h"
 
 #include <QCheckBox>
 #include <QComboBox>

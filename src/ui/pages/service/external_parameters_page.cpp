@@ -1,4 +1,4 @@
-#include "service/external_parameters_page.h"
+#include "ui/pages/service/external_parameters_page.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "service/code_integrity_page.h"
+#include "ui/pages/service/code_integrity_page.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

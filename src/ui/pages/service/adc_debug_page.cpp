@@ -1,4 +1,4 @@
-#include "service/adc_debug_page.h"
+#include "ui/pages/service/adc_debug_page.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -1,4 +1,4 @@
-#include "service/module_parameters_page.h"
+#include "ui/pages/service/module_parameters_page.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
