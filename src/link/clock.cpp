@@ -83,4 +83,15 @@ void VirtualClock::WaitMs(int64_t ms, const EventPump& pump) {
   } while (left > 0);
 }
 
+int64_t MonotonicNowUs() {
+  timespec ts{};
+  ::clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<int64_t>(ts.tv_sec) * 1'000'000 + ts.tv_nsec / 1000;
+}
+
+int PollSliceMs(int64_t left_us, int64_t slice_us) {
+  const int64_t us = std::clamp<int64_t>(left_us, 1, slice_us);
+  return static_cast<int>((us + 999) / 1000);
+}
+
 }  // namespace qmx

@@ -106,4 +106,11 @@ class VirtualWaiter final : public Waiter {
   std::vector<Call> calls_;
 };
 
+// Microseconds of the monotonic clock, for the ports' own deadlines.
+int64_t MonotonicNowUs();
+// The whole milliseconds poll() waits for `left_us`, at most `slice_us`:
+// rounded up, so that a slice never ends early and a wait never turns into a
+// spin of zero-length polls.
+int PollSliceMs(int64_t left_us, int64_t slice_us);
+
 }  // namespace qmx

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "link/clock.h"
 #include "link/crc16.h"
 
 namespace qmx {
@@ -35,14 +36,11 @@ constexpr int kKeepIntervalS = 5;
 constexpr int kKeepCount = 3;
 
 int64_t NowUs() {
-  timespec ts{};
-  ::clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<int64_t>(ts.tv_sec) * 1'000'000 + ts.tv_nsec / 1000;
+  return MonotonicNowUs();
 }
 
 int SliceMs(int64_t left_us) {
-  const int64_t us = std::clamp<int64_t>(left_us, 1, kSliceUs);
-  return static_cast<int>((us + 999) / 1000);
+  return PollSliceMs(left_us, kSliceUs);
 }
 
 const char* CauseOfErrno(int err) {

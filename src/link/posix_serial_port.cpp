@@ -16,6 +16,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "link/clock.h"
+
 #ifdef __linux__
 #include <linux/serial.h>
 #endif
@@ -37,16 +39,11 @@ constexpr int64_t kMinNapChars = 2;
 constexpr int64_t kUnlimitedWaitUs = 1'000'000;
 
 int64_t NowUs() {
-  timespec ts{};
-  ::clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<int64_t>(ts.tv_sec) * 1'000'000 + ts.tv_nsec / 1000;
+  return MonotonicNowUs();
 }
 
-// poll() takes whole milliseconds; round up so a slice never ends early and
-// the loop never turns into a spin of zero-length waits.
 int SliceMs(int64_t left_us) {
-  const int64_t us = std::clamp<int64_t>(left_us, 1, kSliceUs);
-  return static_cast<int>((us + 999) / 1000);
+  return PollSliceMs(left_us, kSliceUs);
 }
 
 bool IsVanishedErrno(int err) {
