@@ -109,30 +109,6 @@ class ExchangeWriteFaultTest : public BlockTest {
   const sim::JournalEntry& Last() const { return bus_.journal().back(); }
 };
 
-TEST_F(ExchangeWriteFaultTest, AWriteAnsweredOnItsRepetitionIsFollowedAndLocked) {
-  // The first request lost on the line; the repetition is executed.
-  meter_.AddFault(OnWrite(sim::FaultKind::kNoAnswer, 1032, 1));
-  Yes();
-  EXPECT_EQ(BitBtn14Click(ctx_), BlockOutcome::kDone);
-  EXPECT_THAT(Journal(), ElementsAre("read 300 x1", "read 1048 x1", kUnlock,
-                                     "write 1032 x3 = 7, 6, 2", "write 1032 x3 = 7, 6, 2", kLock));
-  EXPECT_EQ(Last().line.baud, 9600u);
-  EXPECT_EQ(Last().address, 7);
-  EXPECT_FALSE(meter_.unlocked());
-  EXPECT_EQ(dialogs_.LastBox().text, "Запись параметров обмена прибора успешно осуществлена.");
-
-  // The lock on the new line answered only on its repetition: all the same.
-  bus_.ClearJournal();
-  dialogs_.Clear();
-  controls_.SetItemIndex("ComboBox45", 8);
-  LoseWriteAnswers(1278, 1, 1);  // the unlock passes, the lock loses its first answer
-  Yes();
-  EXPECT_EQ(BitBtn14Click(ctx_), BlockOutcome::kDone);
-  EXPECT_EQ(Last().address, 8);
-  EXPECT_FALSE(meter_.unlocked());
-  EXPECT_EQ(dialogs_.LastBox().caption, kCaptionResult);
-}
-
 TEST_F(ExchangeWriteFaultTest, AWriteWhoseAnswersAreAllLostLooksForTheInstrumentAtTheNewLine) {
   // Executed, every answer lost: the instrument answers at 7, 9600, even.
   LoseWriteAnswers(1032, 2);
@@ -189,17 +165,6 @@ TEST_F(ExchangeWriteFaultTest, ALockWithoutAnAnswerIsReportedAfterTheSuccess) {
   EXPECT_EQ(dialogs_.boxes()[1].text, "Запись параметров обмена прибора успешно осуществлена.");
   EXPECT_EQ(dialogs_.boxes()[2].text, kLockNotRestoredText);
   EXPECT_EQ(dialogs_.boxes()[2].caption, kCaptionWarning);
-}
-
-TEST_F(BlockTest, EveryGuardedWriteWarnsWhenItsLockStaysOpen) {
-  // The error-analysis mask: written, but the lock unheard.
-  meter_.AddFault(OnWrite(sim::FaultKind::kNoAnswer, 1278, -1, 1));
-  FillBlockControls(controls_, values_);
-  Yes();
-  EXPECT_EQ(Button84Click(ctx_), BlockOutcome::kDone);
-  EXPECT_TRUE(meter_.unlocked());
-  EXPECT_EQ(dialogs_.boxes().at(1).caption, kCaptionResult);
-  EXPECT_EQ(dialogs_.LastBox().text, kLockNotRestoredText);
 }
 
 TEST_F(BlockTest, TheModuleLinkWriteClosesTheLockOnlyAfterAFailure) {

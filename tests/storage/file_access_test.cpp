@@ -82,29 +82,6 @@ TEST_F(FileAccessTest, WhatIsNotARegularFileIsRefusedWithoutWaiting) {
   EXPECT_TRUE(fs::is_fifo(At("fifo")));
 }
 
-TEST_F(FileAccessTest, AFifoThatSomeoneReadsIsRefusedAndGetsNothing) {
-  ASSERT_TRUE(MakeFifo(At("fifo")));
-  const int reader = open(At("fifo").c_str(), O_RDONLY | O_NONBLOCK);
-  ASSERT_GE(reader, 0);
-  {
-    AppendFile file(At("fifo"));
-    EXPECT_FALSE(file.ok());
-    EXPECT_TRUE(file.refused());
-    EXPECT_FALSE(file.Write("line\n"));
-  }
-  char byte = 0;
-  EXPECT_LE(read(reader, &byte, 1), 0);
-  close(reader);
-}
-
-TEST_F(FileAccessTest, AMissingFolderFailsWithoutARefusal) {
-  AppendFile file(At("no/such/izm.txt"));
-  EXPECT_FALSE(file.ok());
-  EXPECT_FALSE(file.refused());
-  EXPECT_EQ(file.cause(), "папка " + At("no/such") + " не существует");
-  EXPECT_FALSE(fs::exists(At("no")));
-}
-
 TEST(RefusalNotices, EachNameIsToldOnceAndAgainOnlyAfterAWrite) {
   RefusalNotices notices;
   EXPECT_TRUE(notices.FirstRefusal("/tmp/a"));

@@ -36,39 +36,6 @@ TEST(NetworkPortsSettingsTest, TheListSavedIsTheListTheWindowAndTheToolRead) {
   EXPECT_EQ(ReadNetworkPortsFile(path.toStdString()), kPorts);
 }
 
-TEST(NetworkPortsDialogTest, AWrongRowKeepsTheDialogOpenAndSaysWhich) {
-  struct Row {
-    const char* number;
-    const char* address;
-    const char* margin;
-    const char* problem;
-  };
-  const Row rows[] = {
-      {"0", "tcp://10.0.0.7:1", "", "Строка 3: номер порта от 1 до 255."},
-      {"22", "10.0.0.7:1", "", "Строка 3: адрес вида tcp://адрес:порт или rfc2217://адрес:порт."},
-      {"22", "tcp://10.0.0.7:1", "abc", "Строка 3: запас от 0 до 10000 мс или пусто."},
-      {"com20", "tcp://10.0.0.7:1", "", "COM20 указан дважды."},
-      {"22", "tcp://10.0.0.7:1", "", ""},
-  };
-  for (const Row& row : rows) {
-    NetworkPortsDialog dialog(kPorts);
-    dialog.AddRow(nullptr);
-    QTableWidget* table = dialog.Table();
-    table->item(2, 0)->setText(QString::fromUtf8(row.number));
-    table->item(2, 1)->setText(QString::fromUtf8(row.address));
-    table->item(2, 2)->setText(QString::fromUtf8(row.margin));
-    dialog.accept();
-    EXPECT_EQ(dialog.ProblemLine()->text(), QString::fromUtf8(row.problem)) << row.number;
-    EXPECT_EQ(dialog.result() == QDialog::Accepted, *row.problem == '\0') << row.number;
-    if (*row.problem == '\0') {
-      ASSERT_EQ(dialog.Entries().size(), 3u);
-      EXPECT_EQ(dialog.Entries()[2],
-                (NetworkPortEntry{22, {NetworkKind::kRawTcp, "10.0.0.7", 1}, 0}));
-      EXPECT_EQ(dialog.Entries()[1], kPorts[1]);
-    }
-  }
-}
-
 TEST(NetworkPortsWindowTest, AListPutInForceShowsItsPortsByNumberAndAddress) {
   TempWorkingDirectory dir;
   ScratchDir links;
