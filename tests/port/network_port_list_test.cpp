@@ -41,20 +41,6 @@ TEST(NetworkPortListTest, ASettingIsKeptOnlyWhenNumberAddressAndMarginAreRight) 
   EXPECT_EQ(NetworkPortListProblem({{20, {}, 0}, {21, {}, 0}}), "");
 }
 
-TEST(NetworkPortListTest, TheFileGivesItsGoodPortsInTheOrderOfTheirNumbers) {
-  test::ScratchDir dir;
-  const std::string path = dir.At("qmx41-config.conf");
-  std::ofstream(path) << "[window]\nCOM9=tcp://1.1.1.1:1\n"
-                         "[network-ports]\nCOM21=\"tcp://10.0.0.6:4002\"\n"
-                         "COM20 = rfc2217://10.0.0.5:4001\nCOM22=nonsense\n"
-                         "[network-margins]\nCOM21=300\n";
-  const std::vector<NetworkPortEntry> entries = ReadNetworkPortsFile(path);
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[0], (NetworkPortEntry{20, {NetworkKind::kRfc2217, "10.0.0.5", 4001}, 0}));
-  EXPECT_EQ(entries[1], (NetworkPortEntry{21, {NetworkKind::kRawTcp, "10.0.0.6", 4002}, 300}));
-  EXPECT_TRUE(ReadNetworkPortsFile(dir.At("missing.conf")).empty());
-}
-
 TEST(NetworkPortListTest, APortArgumentIsANumberOrAnAddressListedOrNot) {
   std::vector<NetworkPortEntry> entries = {
       {20, {NetworkKind::kRfc2217, "10.0.0.5", 4001}, 0},

@@ -138,25 +138,6 @@ TEST_F(PortReturnTest, TheFirstExchangeAfterTheDeviceIsBackGoesThroughWithoutARe
   }
 }
 
-TEST_F(PortReturnTest, TheReopenUsesTheLineInForceNow) {
-  Plug();
-  ASSERT_TRUE(link_.OpenCurrentPort(1).ok);
-  Pull();
-  // Meanwhile the operator has chosen 9600 with odd parity (the parity boxes
-  // of the top bar change the line without opening the port).
-  meter_.SetLine({1, 9600, Parity::kOdd});
-  link_.line().baud_code = 6;
-  link_.line().parity_code = 1;
-  Plug();
-  bus_.ClearJournal();
-
-  ASSERT_EQ(ReadIdentity(), 0);
-  ASSERT_EQ(bus_.journal().size(), 1u);
-  EXPECT_EQ(bus_.journal()[0].line.baud, 9600u);
-  EXPECT_EQ(bus_.journal()[0].line.parity, Parity::kOdd);
-  EXPECT_EQ(bus_.journal()[0].outcome, sim::Outcome::kAnswered);
-}
-
 TEST_F(PortReturnTest, PulledOutDuringAnExchangeItFailsAndTheNextOneIsServed) {
   Plug();
   ASSERT_TRUE(link_.OpenCurrentPort(1).ok);

@@ -92,13 +92,5 @@ TEST(RecordFile, PiecesCutAnywhereGiveTheSameChart) {
   EXPECT_DOUBLE_EQ(parser.chart().store.points()[49].values[0], 49);
 }
 
-TEST(RecordFile, ALineWithTooManyNewFieldsIsSkipped) {
-  std::string line = "07 03 2024 09 05 03 ";
-  for (int i = 0; i < 40; ++i) line += " F" + std::to_string(i) + "=1";
-  const RecordFileChart chart = ParseRecordFile(line + "\n");
-  EXPECT_EQ(chart.skipped_lines, 1u);
-  EXPECT_TRUE(chart.store.channels().empty());
-}
-
 }  // namespace
 }  // namespace qmx

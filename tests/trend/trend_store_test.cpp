@@ -36,13 +36,6 @@ TEST(TrendStore, ThinningKeepsTheMarksOfThePointsItDrops) {
   EXPECT_EQ(store.points().front().marks, kTrendMarkError);
 }
 
-TEST(TrendStore, ValuesArePaddedToTheChannels) {
-  TrendStore store(std::vector<TrendChannel>{{"a", ""}, {"b", ""}});
-  store.Add(At(0, 1.5));
-  ASSERT_EQ(store.points()[0].values.size(), 2u);
-  EXPECT_TRUE(std::isnan(store.points()[0].values[1]));
-}
-
 TEST(TrendStore, NearestPointToATime) {
   TrendStore store(std::vector<TrendChannel>{{"a", ""}});
   EXPECT_FALSE(store.Nearest(5).has_value());
@@ -77,11 +70,6 @@ TEST_F(TrendCsvTest, HeaderNamesTheColumnsAndTheirUnitsTimesAreIso) {
   // Only the channels asked for, in their order.
   const std::string csv = TrendCsv(channels, points, {1});
   EXPECT_EQ(csv.substr(0, csv.find('\n')), "Время (ISO 8601),Скорость (м/с),Отметка");
-}
-
-TEST_F(TrendCsvTest, ANameWithACommaIsQuoted) {
-  const std::string csv = TrendCsv({{"a,b", "x"}}, {}, {0});
-  EXPECT_EQ(csv, "Время (ISO 8601),\"a,b (x)\",Отметка\n");
 }
 
 }  // namespace
