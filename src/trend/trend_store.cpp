@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <ctime>
 #include <limits>
 
@@ -129,6 +130,40 @@ std::string TrendCsv(const std::vector<TrendChannel>& channels, std::span<const 
     csv += '\n';
   }
   return csv;
+}
+
+namespace {
+
+// The step for a span: the round time nearest above a twentieth of it.
+int64_t SpanStep(int64_t span_ms) {
+  static constexpr int64_t kSteps[] = {1'000,     2'000,     5'000,      10'000,     15'000,
+                                       30'000,    60'000,    120'000,    300'000,    600'000,
+                                       900'000,   1'800'000, 3'600'000,  7'200'000,  10'800'000,
+                                       21'600'000, 43'200'000, 86'400'000};
+  const int64_t wanted = span_ms / 20;
+  for (int64_t step : kSteps) {
+    if (step >= wanted) return step;
+  }
+  return kSteps[std::size(kSteps) - 1];
+}
+
+int64_t CeilToStep(int64_t t, int64_t step) {
+  const int64_t below = t - ((t % step) + step) % step;
+  return below == t ? t : below + step;
+}
+
+}  // namespace
+
+TrendSpan FollowingSpan(int64_t span_ms, int64_t first_ms, int64_t last_ms, int64_t min_span_ms) {
+  if (span_ms <= 0) {
+    // The whole session: from its first point to the next step.
+    const int64_t step = SpanStep(std::max(last_ms - first_ms, min_span_ms));
+    return {first_ms, std::max(CeilToStep(last_ms, step), first_ms + min_span_ms)};
+  }
+  const int64_t step = SpanStep(span_ms);
+  const int64_t to = CeilToStep(last_ms, step);
+  // One step more on the left: [last - span, last] is always inside.
+  return {to - span_ms - step, to};
 }
 
 }  // namespace qmx

@@ -71,6 +71,18 @@ class TrendStore {
   uint64_t added_ = 0;
 };
 
+// The time span a live trend shows: the last `span_ms` up to the newest
+// point, or (span 0) the whole session from `first_ms`.  The span moves in
+// steps of about a twentieth of its length instead of with every point, so
+// most cycles leave the time axis as it is: each move of it lays out the
+// axis, its labels and every line again.  The span always holds the time
+// asked for; its right edge is the next step at or after `last_ms`.
+struct TrendSpan {
+  int64_t from_ms = 0;
+  int64_t to_ms = 0;
+};
+TrendSpan FollowingSpan(int64_t span_ms, int64_t first_ms, int64_t last_ms, int64_t min_span_ms);
+
 // The time as ISO 8601 in local time with its offset from UTC,
 // "2026-12-09T14:05:07.250+03:00".
 std::string IsoLocalTime(int64_t time_ms);

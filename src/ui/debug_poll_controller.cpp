@@ -21,9 +21,7 @@ DebugPollController::DebugPollController(AppContext& context, MainWindow& window
   setObjectName(QStringLiteral("DebugPollController"));
   connect(timer5_, &QTimer::timeout, this, &DebugPollController::Timer5Timer);
   connect(timer6_, &QTimer::timeout, this, &DebugPollController::Timer6Timer);
-  // Both tick from start-up on; only the poll flag decides whether a read runs.
-  timer5_->start();
-  timer6_->start();
+  // Each ticks while its poll runs (StartPoll arms it); an idle window sleeps.
 
   ConnectButton("Button18", DebugTab::kMeasurement, &DebugPollController::ReadOnce);
   ConnectButton("Button19", DebugTab::kMeasurement, &DebugPollController::StartPoll);
@@ -82,7 +80,7 @@ void DebugPollController::Tick(DebugTab tab) {
       RunDebugPollCycle(Context(controls), state_, tab);
     });
   }
-  timer->start(kDebugPollPauseMs);
+  if (state_.Polling(tab)) timer->start(kDebugPollPauseMs);
 }
 
 void DebugPollController::ReadOnce(DebugTab tab) {

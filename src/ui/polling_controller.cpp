@@ -82,16 +82,17 @@ PollingController::PollingController(AppContext& context, MainWindow& window)
   setObjectName(QStringLiteral("PollingController"));
   connect(timer3_, &QTimer::timeout, this, &PollingController::Timer3Timer);
   connect(timer12_, &QTimer::timeout, this, &PollingController::Timer12Timer);
-  // Timer3 ticks from start-up on; only the poll flag decides whether a
-  // cycle runs.  Timer12 waits for the first "Циклическое чтение".
-  timer3_->start();
+  // Timer3 and Timer12 tick while their poll runs: a tick with the poll off
+  // would do nothing but wake an idle window every second, so the start
+  // buttons arm them and a tick that finds the poll off stops.
 
   // The window's other timers.  The event loop already keeps the window
-  // alive (Timer2) and the link waits on its own clock (Timer8, Timer9), so
-  // they only keep their designed rhythm.  The debug tabs' Timer5 and Timer6
-  // belong to their own controller.
-  MakeTimer(this, "Timer1", kHousekeepingMs, false)->start();
-  MakeTimer(this, "Timer2", kTimer2Ms, false)->start();
+  // alive (Timer2, which would only process pending messages) and Timer1 has
+  // no effect: both stay stopped, so that an idle window sleeps.  The link
+  // waits on its own clock (Timer8, Timer9), so they only keep their designed
+  // rhythm.  The debug tabs' Timer5 and Timer6 belong to their own controller.
+  MakeTimer(this, "Timer1", kHousekeepingMs, false);
+  MakeTimer(this, "Timer2", kTimer2Ms, false);
   MakeTimer(this, "Timer4", kHousekeepingMs, true)->start();
   timer8_->start();
   MakeTimer(this, "Timer9", kHousekeepingMs, true)->start();
@@ -244,7 +245,7 @@ void PollingController::Timer3Timer() {
       emit measurementCycleEnded(result.outcome.data_taken());
     });
   }
-  timer3_->start(measurement_pause_ms_);
+  if (context_.measurement_polling) timer3_->start(measurement_pause_ms_);
   emit measurementPollChanged();
 }
 
@@ -258,7 +259,7 @@ void PollingController::Timer12Timer() {
       ShowExchangeTime(RunModulePollCycle(Context(controls)).exchange_ms);
     });
   }
-  timer12_->start(module_pause_ms_);
+  if (context_.module_polling) timer12_->start(module_pause_ms_);
 }
 
 void PollingController::Button3Click() {

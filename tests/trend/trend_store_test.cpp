@@ -36,6 +36,39 @@ TEST(TrendStore, ThinningKeepsTheMarksOfThePointsItDrops) {
   EXPECT_EQ(store.points().front().marks, kTrendMarkError);
 }
 
+// A live trend over two hours at one point a second: the span shown always
+// holds the time asked for, and moves in steps, not with every point.
+TEST(TrendSpan, FollowsTheNewestPointInStepsAndAlwaysHoldsTheTimeAskedFor) {
+  struct Case {
+    int64_t span_ms;  // 0: the whole session
+    int max_moves;    // moves of the span over the two hours
+  } cases[] = {{5 * 60'000, 2 * 3600 / 15 + 1},
+               {60 * 60'000, 2 * 3600 / 180 + 1},
+               // A step of a twentieth of a session that grows: some fourteen
+               // moves for each doubling of it, from 10 s to 2 h.
+               {0, 110}};
+  const int64_t origin = 1'765'000'000'000;  // a wall-clock time, ms
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.span_ms);
+    TrendSpan last{};
+    int moves = 0;
+    for (int64_t s = 0; s < 2 * 3600; ++s) {
+      const int64_t now = origin + s * 1000 + 250;
+      const TrendSpan span = FollowingSpan(c.span_ms, origin, now, 10'000);
+      ASSERT_GE(span.to_ms, now);
+      ASSERT_LE(span.from_ms, c.span_ms > 0 ? now - c.span_ms : origin);
+      ASSERT_GE(span.to_ms - span.from_ms, 10'000);
+      // Never much more than asked: a twentieth, rounded up to a round step.
+      if (c.span_ms > 0) {
+        ASSERT_LE(span.to_ms - span.from_ms, c.span_ms * 11 / 10);
+      }
+      if (span.from_ms != last.from_ms || span.to_ms != last.to_ms) ++moves;
+      last = span;
+    }
+    EXPECT_LE(moves, c.max_moves);
+  }
+}
+
 TEST(TrendStore, NearestPointToATime) {
   TrendStore store(std::vector<TrendChannel>{{"a", ""}});
   EXPECT_FALSE(store.Nearest(5).has_value());

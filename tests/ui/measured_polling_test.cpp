@@ -51,7 +51,7 @@ TEST_F(MeasuredPollingTest, ACycleRunsWithItsTimerStoppedAndReArmsAfterwards) {
     timer_active_during_cycle.push_back(timer3->isActive());
     ExchangeGate::PumpEvents();
   });
-  EXPECT_TRUE(timer3->isActive());  // ticking from start-up, poll or not
+  EXPECT_FALSE(timer3->isActive());  // an idle window sleeps
 
   Click("BitBtn25");
   polling_->Timer3Timer();
@@ -61,6 +61,33 @@ TEST_F(MeasuredPollingTest, ACycleRunsWithItsTimerStoppedAndReArmsAfterwards) {
   EXPECT_EQ(timer3->interval(), kMeasurementPollPauseMs);
   EXPECT_GT(timer3->remainingTime(), kMeasurementPollPauseMs - 100);
   EXPECT_EQ(context_.measurement.counters.cycles, 1);
+}
+
+// Nothing ticks in an idle window: each poll's timer runs from its start to
+// the first tick after its stop; what else is armed is a one-shot of the
+// start-up or of the last change of page.
+TEST_F(MeasuredPollingTest, AnIdleWindowHasNoTimerThatWakesIt) {
+  const auto repeating = [&] {
+    std::vector<std::string> names;
+    for (const QTimer* timer : window_->findChildren<QTimer*>()) {
+      const QString name = timer->objectName();
+      const bool one_shot = name == "Timer4" || name == "Timer7" || name == "Timer8" ||
+                            name == "Timer9" || name == "Timer10";
+      if (timer->isActive() && !one_shot) names.push_back(name.toStdString());
+    }
+    return names;
+  };
+  EXPECT_THAT(repeating(), ::testing::IsEmpty());
+  QTimer* timer3 = Timer("Timer3");
+  Click("BitBtn25");
+  EXPECT_TRUE(timer3->isActive());
+  polling_->Timer3Timer();
+  EXPECT_TRUE(timer3->isActive());
+  Click("BitBtn26");
+  polling_->Timer3Timer();
+  EXPECT_FALSE(timer3->isActive());
+  EXPECT_EQ(context_.measurement.counters.cycles, 1);
+  EXPECT_THAT(repeating(), ::testing::IsEmpty());
 }
 
 TEST_F(MeasuredPollingTest, TimerDrivenCyclesFollowOneAnotherWithoutOverlap) {
@@ -197,7 +224,7 @@ TEST_F(MeasuredPollingTest, ModulePollRunsOnlyOnItsPage) {
   EXPECT_TRUE(Find<QPushButton>("Button70")->isEnabled());
   EXPECT_TRUE(Find<QPushButton>("Button71")->isEnabled());
   EXPECT_FALSE(Find<QPushButton>("Button72")->isEnabled());
-  EXPECT_TRUE(timer12->isActive());  // once started it keeps ticking
+  EXPECT_FALSE(timer12->isActive());  // the poll is over: no more ticks
 
   // Out of the engineering view it stops at once and writes no more lines.
   ShowMainPage("MeasuringModule");

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QGraphicsLayout>
 #include <QGraphicsLineItem>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -253,6 +254,10 @@ void TrendView::BuildPlot() {
   chart_->legend()->setVisible(true);
   chart_->legend()->setAlignment(Qt::AlignBottom);
   chart_->setMargins(QMargins(2, 2, 2, 2));
+  // Square corners up to the view's edges: the background is a plain fill
+  // of the whole view, not a path inside a border of the view's own.
+  chart_->setBackgroundRoundness(0);
+  chart_->layout()->setContentsMargins(0, 0, 0, 0);
   time_axis_ = new QDateTimeAxis(chart_);
   time_axis_->setFormat(QStringLiteral("HH:mm:ss"));
   time_axis_->setTickCount(6);
@@ -290,6 +295,11 @@ void TrendView::BuildPlot() {
   chart_view_ = new PlotView(chart_, *this, body_);
   chart_view_->setObjectName(objectName() + QStringLiteral("Chart"));
   chart_view_->setMinimumHeight(kChartHeight);
+  // The chart's background covers the whole view: the view need not fill it
+  // first, nor keep the painter's state for items that leave it as it was.
+  chart_view_->viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+  chart_view_->setOptimizationFlags(QGraphicsView::DontSavePainterState |
+                                    QGraphicsView::DontAdjustForAntialiasing);
   static_cast<QVBoxLayout*>(body_->layout())->addWidget(chart_view_, 1);
   cursor_line_ = new QGraphicsLineItem(chart_);
   cursor_line_->setPen(QPen(Qt::darkGray, 0, Qt::DashLine));
@@ -354,13 +364,13 @@ int64_t TrendView::LastTime() const {
 void TrendView::FollowRange() {
   if (range_ == nullptr) return;
   const int64_t to = LastTime();
-  int64_t from = to - 5 * kMinute;
-  if (range_->currentIndex() == 1) from = to - 60 * kMinute;
-  if (range_->currentIndex() == 2) {
-    from = store_.points().empty() ? to - 5 * kMinute : store_.points().front().time_ms;
-  }
-  span_from_ms_ = from;
-  span_to_ms_ = std::max(to, from + kMinSpanMs);
+  int64_t span = 5 * kMinute;
+  if (range_->currentIndex() == 1) span = 60 * kMinute;
+  if (range_->currentIndex() == 2 && !store_.points().empty()) span = 0;
+  const int64_t first = store_.points().empty() ? to : store_.points().front().time_ms;
+  const TrendSpan followed = FollowingSpan(span, first, to, kMinSpanMs);
+  span_from_ms_ = followed.from_ms;
+  span_to_ms_ = followed.to_ms;
 }
 
 void TrendView::SetTimeSpan(int64_t from_ms, int64_t to_ms) {
