@@ -4,8 +4,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <iterator>
 #include <ctime>
+#include <iterator>
 #include <limits>
 
 namespace qmx {
@@ -136,9 +136,9 @@ namespace {
 
 // The step for a span: the round time nearest above a twentieth of it.
 int64_t SpanStep(int64_t span_ms) {
-  static constexpr int64_t kSteps[] = {1'000,     2'000,     5'000,      10'000,     15'000,
-                                       30'000,    60'000,    120'000,    300'000,    600'000,
-                                       900'000,   1'800'000, 3'600'000,  7'200'000,  10'800'000,
+  static constexpr int64_t kSteps[] = {1'000,      2'000,      5'000,     10'000,    15'000,
+                                       30'000,     60'000,     120'000,   300'000,   600'000,
+                                       900'000,    1'800'000,  3'600'000, 7'200'000, 10'800'000,
                                        21'600'000, 43'200'000, 86'400'000};
   const int64_t wanted = span_ms / 20;
   for (int64_t step : kSteps) {
