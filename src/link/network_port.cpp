@@ -156,40 +156,52 @@ std::unique_ptr<NetworkSerialPort> NetworkSerialPort::Connect(const NetworkPortE
     if (error != nullptr) *error = where + ": " + detail;
     return nullptr;
   };
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  const std::string service = std::to_string(entry.address.port);
-  // A name is looked up here, before anything waits; the field's gateways
-  // are nearly always given by their address, which takes no time.
-  const int lookup = ::getaddrinfo(entry.address.host.c_str(), service.c_str(), &hints, &found);
-  if (lookup != 0 || found == nullptr) return fail(kConnectionNoHost, ::gai_strerror(lookup));
-  const int fd = ::socket(found->ai_family, found->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
-                          found->ai_protocol);
-  if (fd < 0) {
-    const int err = errno;
-    ::freeaddrinfo(found);
-    return fail(kConnectionBroken, std::strerror(err));
-  }
-  SetSocketOptions(fd);
-  const int64_t started = NowUs();
-  const int rc = ::connect(fd, found->ai_addr, found->ai_addrlen);
-  const int err = errno;
-  ::freeaddrinfo(found);
-  if (rc != 0 && err != EINPROGRESS) {
-    ::close(fd);
-    return fail(CauseOfErrno(err), std::strerror(err));
-  }
-  std::unique_ptr<NetworkSerialPort> port(new NetworkSerialPort(fd, entry.address.kind));
-  port->connect_started_us_ = started;
+  std::unique_ptr<NetworkSerialPort> port(new NetworkSerialPort(-1, entry.address.kind));
+  port->connect_started_us_ = NowUs();
+  port->deadline_us_ = port->connect_started_us_ + kConnectTimeoutMs * 1000;
   port->margin_ms_ = entry.margin_ms;
   port->auto_margin_ = entry.margin_ms == 0;
   if (port->kind_ == NetworkKind::kRfc2217) port->Queue(telnet::OpeningNegotiation());
   port->Configure(config);
-  if (rc == 0) port->Connected();
+  port->lookup_ =
+      std::make_unique<NameLookup>(entry.address.host, std::to_string(entry.address.port));
+  // An address in figures connects here and says at once what went wrong; a
+  // name is looked up while the first exchange waits for the connection.
+  if (port->lookup_->Done()) {
+    const char* why = nullptr;
+    std::string detail;
+    if (!port->StartConnect(&why, &detail)) return fail(why, detail);
+  }
   if (error != nullptr) error->clear();
   return port;
+}
+
+bool NetworkSerialPort::StartConnect(const char** cause, std::string* detail) {
+  const std::unique_ptr<NameLookup> lookup = std::move(lookup_);
+  const addrinfo* found = lookup->Result(detail);
+  if (found == nullptr) {
+    *cause = kConnectionNoHost;
+    return false;
+  }
+  const int fd = ::socket(found->ai_family, found->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                          found->ai_protocol);
+  if (fd < 0) {
+    *cause = kConnectionBroken;
+    *detail = std::strerror(errno);
+    return false;
+  }
+  fd_ = fd;
+  SetSocketOptions(fd);
+  connect_started_us_ = NowUs();
+  const int rc = ::connect(fd, found->ai_addr, found->ai_addrlen);
+  const int err = errno;
+  if (rc != 0 && err != EINPROGRESS) {
+    *cause = CauseOfErrno(err);
+    *detail = std::strerror(err);
+    return false;
+  }
+  if (rc == 0) Connected();
+  return true;
 }
 
 std::unique_ptr<NetworkSerialPort> NetworkSerialPort::Adopt(int fd, NetworkKind kind,
@@ -207,7 +219,7 @@ std::unique_ptr<NetworkSerialPort> NetworkSerialPort::Adopt(int fd, NetworkKind 
 }
 
 NetworkSerialPort::~NetworkSerialPort() {
-  ::close(fd_);
+  if (fd_ >= 0) ::close(fd_);
 }
 
 void NetworkSerialPort::Connected() {
@@ -228,8 +240,32 @@ void NetworkSerialPort::Lose(const char* cause) {
 bool NetworkSerialPort::FinishConnect(int64_t wait_ms, const EventPump* pump) {
   if (connected_) return true;
   if (gone_) return false;
-  const int64_t deadline = connect_started_us_ + kConnectTimeoutMs * 1000;
+  const int64_t deadline = deadline_us_;
   const int64_t wait_end = NowUs() + wait_ms * 1000;
+  // The name first, within the same time-out.
+  while (lookup_ != nullptr && !lookup_->Done()) {
+    const int64_t left = std::min(deadline, wait_end) - NowUs();
+    if (left <= 0) {
+      if (NowUs() >= deadline) Lose(kConnectionNoAnswer);
+      return false;
+    }
+    if (waiter_ != nullptr) {
+      waiter_->WaitFor(lookup_->fd(), POLLIN, (left + 999) / 1000);
+    } else {
+      pollfd pfd{lookup_->fd(), POLLIN, 0};
+      ::poll(&pfd, 1, SliceMs(left));
+      if (pump != nullptr && *pump) (*pump)();
+    }
+  }
+  if (lookup_ != nullptr) {
+    const char* why = nullptr;
+    std::string detail;
+    if (!StartConnect(&why, &detail)) {
+      Lose(why);
+      return false;
+    }
+    if (connected_) return !gone_;
+  }
   for (;;) {
     const int64_t now = NowUs();
     const int64_t left = std::min(deadline, wait_end) - now;

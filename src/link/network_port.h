@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "link/name_lookup.h"
 #include "link/port_naming.h"
 #include "link/serial_port.h"
 #include "link/telnet.h"
@@ -103,6 +104,9 @@ class NetworkSerialPort final : public SerialPort {
   NetworkSerialPort(int fd, NetworkKind kind) : fd_(fd), kind_(kind) {}
   // Completes a connect in progress within `wait_ms` (0: only looks).
   bool FinishConnect(int64_t wait_ms, const EventPump* pump);
+  // The socket and its connect, once the name is known; false with the
+  // cause when it failed at once.
+  bool StartConnect(const char** cause, std::string* detail);
   void Connected();
   void Queue(const std::vector<uint8_t>& bytes);
   // Sends what waits, without blocking; false when the connection broke.
@@ -117,6 +121,8 @@ class NetworkSerialPort final : public SerialPort {
   bool gone_ = false;
   std::string cause_;
   int64_t connect_started_us_ = 0;
+  int64_t deadline_us_ = 0;             // of the connect, name lookup included
+  std::unique_ptr<NameLookup> lookup_;  // while the name is looked up
   uint32_t margin_ms_ = 0;
   bool auto_margin_ = false;
   ReadTimeouts timeouts_;

@@ -4,6 +4,8 @@
 #include "link/network_port.h"
 
 #include <gtest/gtest.h>
+#include <netdb.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -132,6 +134,61 @@ TEST(NetworkPortTest, ADroppedConnectionIsGoneAndSaysSo) {
   EXPECT_EQ(pair.port->Read(got, sizeof got, nullptr), 0u);
   EXPECT_TRUE(pair.port->Gone());
   EXPECT_EQ(pair.port->GoneCause(), kConnectionBroken);
+}
+
+// A gateway given by name: the name is looked up beside the caller, who
+// waits for it through its waiter, then the exchange runs as by address.
+TEST(NetworkPortTest, AGatewayByNameIsLookedUpWhileTheFirstExchangeWaits) {
+  addrinfo hints{};
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* local = nullptr;
+  ASSERT_EQ(::getaddrinfo("localhost", "0", &hints, &local), 0);
+  const int listener = ::socket(local->ai_family, SOCK_STREAM, 0);
+  ASSERT_EQ(::bind(listener, local->ai_addr, local->ai_addrlen), 0);
+  ::freeaddrinfo(local);
+  ASSERT_EQ(::listen(listener, 1), 0);
+  sockaddr_storage bound{};
+  socklen_t length = sizeof bound;
+  ::getsockname(listener, reinterpret_cast<sockaddr*>(&bound), &length);
+  const uint16_t tcp_port =
+      ntohs(bound.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6*>(&bound)->sin6_port
+                                        : reinterpret_cast<sockaddr_in*>(&bound)->sin_port);
+
+  std::string error;
+  auto port = NetworkSerialPort::Connect({20, {NetworkKind::kRawTcp, "localhost", tcp_port}, 0},
+                                         LineConfig{}, &error, nullptr);
+  ASSERT_NE(port, nullptr) << error;
+  PollWaiter waiter;
+  port->SetWaiter(&waiter);
+  port->SetTimeouts({0, 0, 2000});
+  const Bytes request = WithCrc({1, 3, 0, 0, 0, 1});
+  port->Write(request.data(), request.size());
+  std::thread gateway([&] {
+    const int peer = ::accept(listener, nullptr, nullptr);
+    uint8_t got[8];
+    if (::recv(peer, got, sizeof got, MSG_WAITALL) == 8) {
+      const Bytes answer = WithCrc({1, 3, 2, 0x12, 0x34});
+      ::send(peer, answer.data(), answer.size(), 0);
+    }
+    ::close(peer);
+  });
+  uint8_t answer[7];
+  EXPECT_EQ(port->Read(answer, sizeof answer, nullptr), sizeof answer);
+  EXPECT_EQ(answer[3], 0x12);
+  gateway.join();
+  ::close(listener);
+
+  // A name that is nowhere: the port's trouble, as a refused connection is.
+  auto nowhere = NetworkSerialPort::Connect(
+      {21, {NetworkKind::kRawTcp, "qmx41-no-such-gateway.invalid", 4001}, 0}, LineConfig{}, &error,
+      nullptr);
+  ASSERT_NE(nowhere, nullptr);
+  nowhere->SetWaiter(&waiter);
+  EXPECT_EQ(nowhere->Read(answer, sizeof answer, nullptr), 0u);
+  EXPECT_TRUE(nowhere->Gone());
+  EXPECT_TRUE(nowhere->GoneCause() == kConnectionNoHost ||
+              nowhere->GoneCause() == kConnectionNoAnswer)
+      << nowhere->GoneCause();
 }
 
 TEST(NetworkPortProviderTest, ARefusedConnectReachesTheOperatorThroughTheLink) {
