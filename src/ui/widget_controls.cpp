@@ -153,7 +153,9 @@ void WidgetControls::SetText(std::string_view name, std::string_view text) {
   } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
     b->setText(value);
   } else if (auto* m = qobject_cast<QPlainTextEdit*>(w)) {
-    m->setPlainText(value);
+    // The same state text every poll cycle: a memo set anew lays its whole
+    // document out again (and loses its scroll position) for nothing.
+    if (m->toPlainText() != value) m->setPlainText(value);
   }
 }
 
