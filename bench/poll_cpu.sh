@@ -23,7 +23,7 @@ sim=$!
 for _ in $(seq 100); do grep -q ready "$work/sim.out" && break; sleep 0.1; done
 printf '[COM_SETTINGS]\nNumber=1\n' >"$work/run/dev.dat"
 
-settle_ms=5000
+settle_ms=8000  # the start-up's one-shot timers (Timer10 at 3 s) are over
 cat >"$work/script.txt" <<EOF
 wait $((settle_ms + idle_s * 1000))
 check CheckBox5 on
