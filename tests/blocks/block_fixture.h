@@ -30,12 +30,13 @@ namespace qmx::test {
 // filled as the window fills them at start-up: for tests that need several
 // of them, or a fresh one per case.
 struct InstrumentBench {
-  InstrumentBench() {
+  // `filled`: the controls show the program's values, as after start-up.
+  explicit InstrumentBench(bool filled = true) {
     ports.Attach(1, bus);
     link.settings().use_log_file = 0;
     link.AttachPortForTesting(ports.Open(1, LineConfig{}, nullptr));
     AddBlockControls(controls);
-    FillBlockControls(controls, values);
+    if (filled) FillBlockControls(controls, values);
     dialogs.SetFailureHandler([](std::string_view message) { ADD_FAILURE() << message; });
   }
   VirtualClock clock;
@@ -53,13 +54,8 @@ struct InstrumentBench {
 class BlockTest : public ::testing::Test {
  protected:
   BlockTest() {
-    ports_.Attach(1, bus_);
-    link_.settings().use_log_file = 0;
     link_.settings().retry_limit = 1;
-    link_.AttachPortForTesting(ports_.Open(1, LineConfig{}, nullptr));
     link_.SetEventPump([this] { OnPump(); });
-    AddBlockControls(controls_);
-    dialogs_.SetFailureHandler([](std::string_view message) { ADD_FAILURE() << message; });
   }
 
   ~BlockTest() override {
@@ -117,16 +113,17 @@ class BlockTest : public ::testing::Test {
   void Yes(int times = 1) { dialogs_.AnswerYes(times); }
   void No() { dialogs_.AnswerNo(); }
 
-  VirtualClock clock_;
-  sim::Bus bus_{clock_};
-  sim::Instrument& meter_ = bus_.AddInstrument();
-  sim::InProcessPortProvider ports_{clock_};
-  Link link_{ports_, clock_};
-  ProfileValues profile_;
-  BlockValues values_{profile_, link_.settings()};
-  ScriptedDialogs dialogs_;
-  MapControls controls_;
-  BlockContext ctx_{link_, dialogs_, controls_, values_};
+  InstrumentBench bench_{false};
+  VirtualClock& clock_ = bench_.clock;
+  sim::Bus& bus_ = bench_.bus;
+  sim::Instrument& meter_ = bench_.meter;
+  sim::InProcessPortProvider& ports_ = bench_.ports;
+  Link& link_ = bench_.link;
+  ProfileValues& profile_ = bench_.profile;
+  BlockValues& values_ = bench_.values;
+  ScriptedDialogs& dialogs_ = bench_.dialogs;
+  MapControls& controls_ = bench_.controls;
+  BlockContext& ctx_ = bench_.ctx;
 
  private:
   void ArmFault() {
