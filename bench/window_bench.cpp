@@ -63,6 +63,16 @@ double ThreadCpuMs() {
   return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
 }
 
+// The main thread's voluntary context switches: each one a sleep, so a wake-up.
+long ThreadWakeUps() {
+  std::ifstream status("/proc/thread-self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("voluntary_ctxt_switches:", 0) == 0) return std::atol(line.c_str() + 24);
+  }
+  return 0;
+}
+
 long ResidentKib() {
   std::ifstream statm("/proc/self/statm");
   long pages = 0, resident = 0;
@@ -157,10 +167,12 @@ int main(int argc, char** argv) {
   });
   if (probe_on) probe.start();
   double cpu_start = 0;
+  long wakeups_start = 0;
   unsigned cycles_start = 0;
   QTimer::singleShot(2000, [&] {  // measure once the poll has settled
     worst = 0;
     cpu_start = ThreadCpuMs();
+    wakeups_start = ThreadWakeUps();
     cycles_start = context.measurement.counters.cycles;
     since.restart();
     last = 0;
@@ -172,6 +184,7 @@ int main(int argc, char** argv) {
   // a cycle of the window's would wait for it in the middle of what follows.
   if (auto* stop = window.findChild<QPushButton*>(QStringLiteral("BitBtn26"))) stop->click();
   const double cpu = ThreadCpuMs() - cpu_start;
+  const long wakeups = ThreadWakeUps() - wakeups_start;
   const unsigned cycles = context.measurement.counters.cycles - cycles_start;
   const double elapsed = static_cast<double>(since.elapsed());
   // Request 8 + answer 103 bytes, then 8 + 9, at 11 bits a character, each
@@ -200,6 +213,8 @@ int main(int argc, char** argv) {
               cycles ? elapsed / cycles : 0.0, floor_ms);
   std::printf("  main-thread CPU %.2f ms per cycle (reads, decode, display, record line)\n",
               cycles ? cpu / cycles : 0.0);
+  std::printf("  main-thread wake-ups %.1f per cycle\n",
+              cycles ? static_cast<double>(wakeups) / cycles : 0.0);
   server.Stop();
   sim.join();
 

@@ -29,11 +29,9 @@ namespace {
 constexpr int64_t kSliceUs = 10'000;
 // Allowance for a write on top of twice its transmission time.
 constexpr int64_t kWriteGraceUs = 1'000'000;
-// Batching of a streaming answer: the longest nap between reads, the
-// characters before the expected end that are read one by one, and the
+// Batching of a streaming answer: the longest nap between reads and the
 // shortest nap worth taking.
 constexpr int64_t kNapUs = 4'000;
-constexpr size_t kTailChars = 4;
 constexpr int64_t kMinNapChars = 2;
 // A wait through the waiter on a read without any time limit.
 constexpr int64_t kUnlimitedWaitUs = 1'000'000;
@@ -467,13 +465,12 @@ size_t PosixSerialPort::Read(uint8_t* data, size_t size, const EventPump* pump) 
     }
 
     // While an answer streams in, one wake-up per byte costs more than the
-    // transfer itself.  So, in the middle of an answer, let a few characters
-    // gather in the driver's buffer before reading them.  The last kTailChars
-    // of the expected count are always waited for byte by byte, so the end of
-    // the answer -- and the interval that follows it -- is seen as it
-    // happens.  A nap that brought less than half of what the line could
-    // carry means the answer slowed down or ended: the next wait is a poll,
-    // which stamps the next byte exactly.
+    // transfer itself.  So, while bytes keep coming, let a few characters
+    // (at most kNapUs, never more than are still expected) gather in the
+    // driver's buffer before reading them, up to the last one.  A nap that
+    // brought less than half of what the line could carry means the answer
+    // slowed down or ended: the next wait is a poll, which stamps the next
+    // byte exactly and sees the interval after the last one.
     // A wait through the waiter takes all of the time left at once; a read
     // without any limit still looks up now and then.
     const int64_t whole_wait_us = std::min(left, kUnlimitedWaitUs);
@@ -482,8 +479,8 @@ size_t PosixSerialPort::Read(uint8_t* data, size_t size, const EventPump* pump) 
         arrived > 0 && (napped_us == 0 || 2 * static_cast<int64_t>(arrived) * char_us >= napped_us);
     const size_t remaining = size - got;
     int64_t nap_us = 0;
-    if (flowing && remaining > kTailChars) {
-      nap_us = std::min({left, kNapUs, static_cast<int64_t>(remaining - kTailChars) * char_us});
+    if (flowing) {
+      nap_us = std::min({left, kNapUs, static_cast<int64_t>(remaining) * char_us});
       if (nap_us < kMinNapChars * char_us) nap_us = 0;
     }
     napped_us = nap_us;

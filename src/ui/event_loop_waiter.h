@@ -4,18 +4,37 @@
 // (no 10 ms slices, no wake-ups of its own).
 #pragma once
 
+#include <QObject>
+#include <memory>
+
 #include "link/clock.h"
+
+class QEventLoop;
+class QSocketNotifier;
+class QTimer;
 
 namespace qmx {
 
 class EventLoopWaiter final : public Waiter {
  public:
+  EventLoopWaiter();
+  ~EventLoopWaiter() override;
   bool WaitFor(int fd, short events, int64_t ms) override;
   // Waits so far, and those that ended with the descriptor ready.
   unsigned waits() const { return waits_; }
   unsigned woken() const { return woken_; }
 
  private:
+  // A poll cycle waits a few times for the same descriptor: the notifier and
+  // the timer are kept from one wait to the next instead of being registered
+  // with the event loop anew each time.
+  QSocketNotifier* NotifierFor(int fd, short events);
+
+  QObject owner_;
+  QTimer* deadline_ = nullptr;
+  std::unique_ptr<QSocketNotifier> notifier_;
+  QEventLoop* loop_ = nullptr;  // the wait in progress
+  bool ready_ = false;
   unsigned waits_ = 0;
   unsigned woken_ = 0;
 };

@@ -182,10 +182,9 @@ double SendPaced(PtyPair& pty, size_t count, size_t pause_after = 0, int pause_m
 
 TEST_F(PortReadTest, StreamingAnswerComesWholeInFewWaitsAndEndsOneIntervalAfterItsLastByte) {
   // A 49-register answer (103 bytes) read as the master reads it, two bytes
-  // more than expected.  The bytes gather between reads in the middle of the
-  // answer, so the program does not wake up for every one of them; the end
-  // is still watched byte by byte, so the read ends one interval after the
-  // last byte and not later.
+  // more than expected.  The bytes gather between reads, so the program does
+  // not wake up for every one of them; the last nap is short, so the read
+  // ends one interval after the last byte and at most one nap later.
   port_->SetTimeouts({24, 24, 2000});
   ExpectTimely([&](Outcome& out) {
     port_->Purge();

@@ -21,7 +21,7 @@ void AddQuantityRow(QGridLayout* grid, int row, const char* caption, const char*
   grid->addWidget(MakeCaption(page, caption), row, 0);
   QLabel* value = MakePanel(page, value_panel);
   value->setMinimumWidth(value->fontMetrics().horizontalAdvance(QStringLiteral("-000000.0000 ")));
-  grid->addWidget(value, row, 1);
+  grid->addWidget(InSteadyCell(value), row, 1);
   grid->addWidget(MakeCaption(page, unit), row, 2);
   QLabel* state = MakePanel(page, state_panel);
   state->setMinimumWidth(
@@ -58,14 +58,14 @@ MeasuredValuePage::MeasuredValuePage(AppContext& context, QWidget* parent) : QWi
   grid->addWidget(MakeCaption(this, "Расход"), 1, 0);
   QLabel* flow = MakePanel(this, "Panel1");
   flow->setMinimumWidth(flow->fontMetrics().horizontalAdvance(QStringLiteral("-000000.0000 ")));
-  grid->addWidget(flow, 1, 1);
+  grid->addWidget(InSteadyCell(flow), 1, 1);
   grid->addWidget(MakeValueLabel(this, "Label11", "UNIT"), 1, 2);
   QLabel* flow_state = MakePanel(this, "Panel5");
   grid->addWidget(flow_state, 1, 3, 1, 3);
   MakePanel(this, "Panel2")->hide();
   MakePanel(this, "Panel3")->hide();
   grid->addWidget(MakeCaption(this, "к стандартным условиям"), 2, 0);
-  grid->addWidget(MakePanel(this, "Panel114"), 2, 1);
+  grid->addWidget(InSteadyCell(MakePanel(this, "Panel114")), 2, 1);
 
   AddQuantityRow(grid, 3, "Давление", "Panel51", "Panel53", "кПа");
   AddQuantityRow(grid, 4, "Температура трубы", "Panel4", "Panel44", "°C");

@@ -74,7 +74,7 @@ OperatorMeasurementPage::OperatorMeasurementPage(AppContext& context, QWidget* p
   flow_->setAutoFillBackground(true);
   flow_->setMargin(4);
   grid->addWidget(MakeCaption(this, "Расход"), 0, 0);
-  grid->addWidget(flow_, 0, 1);
+  grid->addWidget(InSteadyCell(flow_), 0, 1);
   grid->addWidget(MakeValueLabel(this, "Label399", "UNIT"), 0, 2);
 
   grid->addWidget(MakeCaption(this, "Состояние"), 1, 0, Qt::AlignTop);
@@ -89,7 +89,7 @@ OperatorMeasurementPage::OperatorMeasurementPage(AppContext& context, QWidget* p
   for (auto [caption, name] :
        {std::pair{"Суммарный", "Label437"}, std::pair{"Прямой", "Label441"},
         std::pair{"Обратный", "Label443"}, std::pair{"Модуль", "Label439"}}) {
-    AddRow(grid, row, 0, caption, Value(this, name));
+    AddRow(grid, row, 0, caption, InSteadyCell(Value(this, name)));
     QLabel* unit = row == 2 ? MakeValueLabel(this, "Label435", "UNIT") : new QLabel(this);
     if (row == 2) {
       volume_unit_ = unit;
@@ -100,8 +100,8 @@ OperatorMeasurementPage::OperatorMeasurementPage(AppContext& context, QWidget* p
     ++row;
   }
   // The two times carry their unit in their own text ("c", "cуток").
-  AddRow(grid, row++, 0, "Время накопления", Value(this, "Label445"));
-  AddRow(grid, row++, 0, "Время наработки", Value(this, "Label447"));
+  AddRow(grid, row++, 0, "Время накопления", InSteadyCell(Value(this, "Label445")));
+  AddRow(grid, row++, 0, "Время наработки", InSteadyCell(Value(this, "Label447")));
   grid->setColumnStretch(3, 1);
 
   auto* buttons = new QHBoxLayout;
@@ -113,7 +113,7 @@ OperatorMeasurementPage::OperatorMeasurementPage(AppContext& context, QWidget* p
   column->addLayout(buttons);
 
   poll_state_ = MakeValueLabel(this, "PollStateLine");
-  column->addWidget(poll_state_);
+  column->addWidget(InSteadyCell(poll_state_));
   // The trend under the values, folded away until the operator opens it.
   column->addWidget(new TrendView(context.dialogs, TrendView::Mode::kLive, "TrendOperator", this));
   column->addStretch(1);

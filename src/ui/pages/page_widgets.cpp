@@ -2,14 +2,15 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPalette>
-#include <QHeaderView>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -18,6 +19,60 @@
 #include "operator/controls.h"
 
 namespace qmx {
+namespace {
+
+class SteadyCell final : public QWidget {
+ public:
+  explicit SteadyCell(QLabel* label) : QWidget(label->parentWidget()), label_(label) {
+    setSizePolicy(label->sizePolicy());
+    label->setParent(this);
+    label->show();
+    TakeHints();
+  }
+
+  QSize sizeHint() const override { return hint_; }
+  QSize minimumSizeHint() const override { return minimum_hint_; }
+
+ protected:
+  bool event(QEvent* event) override {
+    // A label whose parent has no layout asks its parent for a layout
+    // request on every change of its text or font; a page that is out of
+    // sight asks nothing, so the hints are looked at again when it shows.
+    if (event->type() == QEvent::LayoutRequest || event->type() == QEvent::Show) {
+      if (label_->sizeHint() != hint_ || SmartMinimum() != minimum_hint_ ||
+          label_->maximumSize() != maximumSize()) {
+        TakeHints();
+        updateGeometry();
+      }
+      if (event->type() == QEvent::LayoutRequest) return true;
+    }
+    return QWidget::event(event);
+  }
+
+  void resizeEvent(QResizeEvent* event) override {
+    QWidget::resizeEvent(event);
+    label_->setGeometry(rect());
+  }
+
+ private:
+  // What a layout would give the label itself as its least size.
+  QSize SmartMinimum() const { return label_->minimumSizeHint().expandedTo(label_->minimumSize()); }
+  void TakeHints() {
+    hint_ = label_->sizeHint();
+    minimum_hint_ = SmartMinimum();
+    setMaximumSize(label_->maximumSize());
+  }
+
+  QLabel* label_;
+  QSize hint_;
+  QSize minimum_hint_;
+};
+
+}  // namespace
+
+QWidget* InSteadyCell(QLabel* label) {
+  return new SteadyCell(label);
+}
 
 QColor FromBgr(uint32_t bgr) {
   return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
@@ -119,9 +174,9 @@ QTableWidget* MakeReadOnlyGrid(QWidget* parent, const char* name, int rows, int 
   // Every column in full beside the vertical scroll bar; ten rows at least,
   // more as the page gives room.
   const int row_height = grid->verticalHeader()->defaultSectionSize();
-  grid->setMinimumSize(columns * width + grid->verticalScrollBar()->sizeHint().width() +
-                           2 * grid->frameWidth(),
-                       std::min(rows, 10) * row_height + 2 * grid->frameWidth());
+  grid->setMinimumSize(
+      columns * width + grid->verticalScrollBar()->sizeHint().width() + 2 * grid->frameWidth(),
+      std::min(rows, 10) * row_height + 2 * grid->frameWidth());
   return grid;
 }
 

@@ -44,8 +44,15 @@ QLabel* MakeStatusPanel(QWidget* parent, const char* name, const char* caption =
 // A grid the program writes into and the operator only reads: `rows` x
 // `columns` cells, its first row the header (the grid's own cells, as the
 // blocks count them), columns `width` pixels wide.
-QTableWidget* MakeReadOnlyGrid(QWidget* parent, const char* name, int rows, int columns,
-                               int width);
+QTableWidget* MakeReadOnlyGrid(QWidget* parent, const char* name, int rows, int columns, int width);
+
+// A label that takes a new text every poll cycle, set in a cell of its own
+// for the page's layout: a new text then lays out nothing but the cell, and
+// the page only when the label's size hints have changed (a longer number,
+// another font).  Without it every cycle lays out the whole window again.
+// The label keeps its name and its text; the returned cell goes into the
+// layout in its place.  Only for labels that are never hidden on their own.
+QWidget* InSteadyCell(QLabel* label);
 
 // Caption in column `column`, control in the next one.
 void AddRow(QGridLayout* grid, int row, int column, const char* caption, QWidget* control);
