@@ -12,6 +12,7 @@
 #include "ui/app_context.h"
 #include "ui/exchange_gate.h"
 #include "ui/main_window.h"
+#include "ui/pages/page_widgets.h"
 #include "ui/widget_controls.h"
 
 namespace qmx {
@@ -98,7 +99,7 @@ PollingController::PollingController(AppContext& context, MainWindow& window)
   MakeTimer(this, "Timer9", kHousekeepingMs, true)->start();
 
   status_line_->setObjectName(QStringLiteral("ExchangeStatusLine"));
-  window.statusBar()->addWidget(status_line_, 1);
+  window.statusBar()->addWidget(InSteadyCell(status_line_), 1);
 
   Connect("Button3", &PollingController::Button3Click);
   Connect("Button4", &PollingController::Button4Click);

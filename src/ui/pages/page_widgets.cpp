@@ -3,6 +3,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QFont>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -20,6 +22,24 @@
 
 namespace qmx {
 namespace {
+
+// The text with every digit as a zero: in a font whose digits are all of one
+// width, two texts of the same shape take the same room.
+QString Shape(const QString& text) {
+  QString shape = text;
+  for (QChar& c : shape) {
+    if (c.isDigit()) c = QLatin1Char('0');
+  }
+  return shape;
+}
+
+bool DigitsOfOneWidth(const QFontMetrics& metrics) {
+  const int zero = metrics.horizontalAdvance(QLatin1Char('0'));
+  for (char digit = '1'; digit <= '9'; ++digit) {
+    if (metrics.horizontalAdvance(QLatin1Char(digit)) != zero) return false;
+  }
+  return true;
+}
 
 class SteadyCell final : public QWidget {
  public:
@@ -39,10 +59,14 @@ class SteadyCell final : public QWidget {
     // request on every change of its text or font; a page that is out of
     // sight asks nothing, so the hints are looked at again when it shows.
     if (event->type() == QEvent::LayoutRequest || event->type() == QEvent::Show) {
-      if (label_->sizeHint() != hint_ || SmartMinimum() != minimum_hint_ ||
-          label_->maximumSize() != maximumSize()) {
+      if (HintsMayHaveMoved()) {
+        // The size hint moves with every other hint of a label that does
+        // not wrap its words; the explicit limits are looked at apart.
+        if (label_->sizeHint() != hint_ || label_->minimumSize() != minimum_size_ ||
+            label_->maximumSize() != maximumSize()) {
+          updateGeometry();
+        }
         TakeHints();
-        updateGeometry();
       }
       if (event->type() == QEvent::LayoutRequest) return true;
     }
@@ -55,17 +79,34 @@ class SteadyCell final : public QWidget {
   }
 
  private:
+  // Measuring a text lays it out, which costs more than the rest of a poll
+  // cycle's display: a new number of the same shape in the same font is
+  // known to fit without it.
+  bool HintsMayHaveMoved() const {
+    return !digits_of_one_width_ || label_->font() != font_ || Shape(label_->text()) != shape_ ||
+           label_->minimumSize() != minimum_size_ || label_->maximumSize() != maximumSize();
+  }
   // What a layout would give the label itself as its least size.
   QSize SmartMinimum() const { return label_->minimumSizeHint().expandedTo(label_->minimumSize()); }
   void TakeHints() {
     hint_ = label_->sizeHint();
+    minimum_size_ = label_->minimumSize();
     minimum_hint_ = SmartMinimum();
     setMaximumSize(label_->maximumSize());
+    if (label_->font() != font_ || shape_.isNull()) {
+      font_ = label_->font();
+      digits_of_one_width_ = DigitsOfOneWidth(label_->fontMetrics());
+    }
+    shape_ = Shape(label_->text());
   }
 
   QLabel* label_;
   QSize hint_;
   QSize minimum_hint_;
+  QSize minimum_size_;
+  QFont font_;
+  QString shape_;
+  bool digits_of_one_width_ = false;
 };
 
 }  // namespace
