@@ -43,5 +43,37 @@ TEST(EventLoopWaiterTest, TheWindowIsServedAndTheDescriptorWakesTheWait) {
   ::close(pipe_fds[1]);
 }
 
+// The waiter keeps one notifier from wait to wait: it must follow the
+// descriptor it is asked about, stay quiet between waits, and leave it to a
+// plain wait when asked from inside a wait.
+TEST(EventLoopWaiterTest, TheKeptNotifierFollowsTheDescriptorAndSleepsBetweenWaits) {
+  int a[2];
+  int b[2];
+  ASSERT_EQ(::pipe(a), 0);
+  ASSERT_EQ(::pipe(b), 0);
+  EventLoopWaiter waiter;
+  const char byte = 1;
+  EXPECT_FALSE(waiter.WaitFor(a[0], POLLIN, 10));
+  // A byte comes while nobody waits: a pause is not woken by it.
+  ASSERT_EQ(::write(a[1], &byte, 1), 1);
+  QElapsedTimer took;
+  took.start();
+  EXPECT_FALSE(waiter.WaitFor(-1, 0, 30));
+  EXPECT_GE(took.elapsed(), 25);
+  EXPECT_TRUE(waiter.WaitFor(a[0], POLLIN, 1000));
+
+  // The port opened again on another descriptor: its wait is woken by its
+  // own byte, not by the one still unread on the old descriptor.  And a
+  // wait asked for from inside it still sees the old descriptor ready.
+  bool nested_ready = false;
+  QTimer::singleShot(10, [&] { nested_ready = waiter.WaitFor(a[0], POLLIN, 500); });
+  QTimer::singleShot(40, [&] { ASSERT_EQ(::write(b[1], &byte, 1), 1); });
+  took.restart();
+  EXPECT_TRUE(waiter.WaitFor(b[0], POLLIN, 5000));
+  EXPECT_GE(took.elapsed(), 35);
+  EXPECT_TRUE(nested_ready);
+  for (int fd : {a[0], a[1], b[0], b[1]}) ::close(fd);
+}
+
 }  // namespace
 }  // namespace qmx
