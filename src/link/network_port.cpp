@@ -237,6 +237,15 @@ void NetworkSerialPort::Lose(const char* cause) {
   gone_ = true;
 }
 
+bool NetworkSerialPort::WaitReady(int fd, short events, int64_t left_us) {
+  pollfd pfd{fd, events, 0};
+  if (::poll(&pfd, 1, 0) > 0) return true;
+  if (left_us <= 0) return false;
+  if (waiter_ == nullptr) return ::poll(&pfd, 1, SliceMs(left_us)) > 0;
+  waiter_->WaitFor(fd, events, (left_us + 999) / 1000);
+  return ::poll(&pfd, 1, 0) > 0;
+}
+
 bool NetworkSerialPort::FinishConnect(int64_t wait_ms, const EventPump* pump) {
   if (connected_) return true;
   if (gone_) return false;
@@ -249,13 +258,8 @@ bool NetworkSerialPort::FinishConnect(int64_t wait_ms, const EventPump* pump) {
       if (NowUs() >= deadline) Lose(kConnectionNoAnswer);
       return false;
     }
-    if (waiter_ != nullptr) {
-      waiter_->WaitFor(lookup_->fd(), POLLIN, (left + 999) / 1000);
-    } else {
-      pollfd pfd{lookup_->fd(), POLLIN, 0};
-      ::poll(&pfd, 1, SliceMs(left));
-      if (pump != nullptr && *pump) (*pump)();
-    }
+    WaitReady(lookup_->fd(), POLLIN, left);
+    if (waiter_ == nullptr && pump != nullptr && *pump) (*pump)();
   }
   if (lookup_ != nullptr) {
     const char* why = nullptr;
@@ -269,17 +273,7 @@ bool NetworkSerialPort::FinishConnect(int64_t wait_ms, const EventPump* pump) {
   for (;;) {
     const int64_t now = NowUs();
     const int64_t left = std::min(deadline, wait_end) - now;
-    pollfd pfd{fd_, POLLOUT, 0};
-    int ready = ::poll(&pfd, 1, 0);
-    if (ready == 0 && left > 0) {
-      if (waiter_ != nullptr) {
-        waiter_->WaitFor(fd_, POLLOUT, (left + 999) / 1000);
-        ready = ::poll(&pfd, 1, 0);
-      } else {
-        ready = ::poll(&pfd, 1, SliceMs(left));
-      }
-    }
-    if (ready > 0) {
+    if (WaitReady(fd_, POLLOUT, left)) {
       int err = 0;
       socklen_t length = sizeof err;
       if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &err, &length) != 0) err = errno;

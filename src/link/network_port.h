@@ -102,6 +102,9 @@ class NetworkSerialPort final : public SerialPort {
 
  private:
   NetworkSerialPort(int fd, NetworkKind kind) : fd_(fd), kind_(kind) {}
+  // Whether `fd` is ready for `events`, waiting at most `left_us` for it:
+  // the whole time through the waiter, else one slice of poll().
+  bool WaitReady(int fd, short events, int64_t left_us);
   // Completes a connect in progress within `wait_ms` (0: only looks).
   bool FinishConnect(int64_t wait_ms, const EventPump* pump);
   // The socket and its connect, once the name is known; false with the

@@ -10,12 +10,12 @@
 
 namespace qmx {
 
-EventLoopWaiter::EventLoopWaiter() : deadline_(new QTimer(&owner_)) {
-  deadline_->setSingleShot(true);
+EventLoopWaiter::EventLoopWaiter() {
+  deadline_.setSingleShot(true);
   // The read time-outs are counted in milliseconds; a coarse timer would
   // stretch an interval of 24 ms by several.
-  deadline_->setTimerType(Qt::PreciseTimer);
-  QObject::connect(deadline_, &QTimer::timeout, &owner_, [this] {
+  deadline_.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&deadline_, &QTimer::timeout, &deadline_, [this] {
     if (loop_ != nullptr) loop_->quit();
   });
 }
@@ -31,7 +31,7 @@ QSocketNotifier* EventLoopWaiter::NotifierFor(int fd, short events) {
     // one; a stale registration only means one needless wake-up.
     notifier_ = std::make_unique<QSocketNotifier>(fd, type);
     notifier_->setEnabled(false);
-    QObject::connect(notifier_.get(), &QSocketNotifier::activated, &owner_, [this] {
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] {
       ready_ = true;
       // Only once: the loop ends, and a notifier that fired again before it
       // did would only ask for a second ending.
@@ -57,9 +57,9 @@ bool EventLoopWaiter::WaitFor(int fd, short events, int64_t ms) {
   if (notifier != nullptr) notifier->setEnabled(true);
   QElapsedTimer waited;
   waited.start();
-  deadline_->start(static_cast<int>(std::min<int64_t>(ms, INT32_MAX)));
+  deadline_.start(static_cast<int>(std::min<int64_t>(ms, INT32_MAX)));
   const int code = loop.exec();
-  deadline_->stop();
+  deadline_.stop();
   if (notifier != nullptr) notifier->setEnabled(false);
   loop_ = nullptr;
   const bool ready = ready_;

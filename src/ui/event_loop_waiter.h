@@ -4,14 +4,13 @@
 // (no 10 ms slices, no wake-ups of its own).
 #pragma once
 
-#include <QObject>
+#include <QTimer>
 #include <memory>
 
 #include "link/clock.h"
 
 class QEventLoop;
 class QSocketNotifier;
-class QTimer;
 
 namespace qmx {
 
@@ -30,8 +29,7 @@ class EventLoopWaiter final : public Waiter {
   // with the event loop anew each time.
   QSocketNotifier* NotifierFor(int fd, short events);
 
-  QObject owner_;
-  QTimer* deadline_ = nullptr;
+  QTimer deadline_;
   std::unique_ptr<QSocketNotifier> notifier_;
   QEventLoop* loop_ = nullptr;  // the wait in progress
   bool ready_ = false;

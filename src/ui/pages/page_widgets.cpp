@@ -59,15 +59,7 @@ class SteadyCell final : public QWidget {
     // request on every change of its text or font; a page that is out of
     // sight asks nothing, so the hints are looked at again when it shows.
     if (event->type() == QEvent::LayoutRequest || event->type() == QEvent::Show) {
-      if (HintsMayHaveMoved()) {
-        // The size hint moves with every other hint of a label that does
-        // not wrap its words; the explicit limits are looked at apart.
-        if (label_->sizeHint() != hint_ || label_->minimumSize() != minimum_size_ ||
-            label_->maximumSize() != maximumSize()) {
-          updateGeometry();
-        }
-        TakeHints();
-      }
+      if (HintsMayHaveMoved() && TakeHints()) updateGeometry();
       if (event->type() == QEvent::LayoutRequest) return true;
     }
     return QWidget::event(event);
@@ -88,8 +80,14 @@ class SteadyCell final : public QWidget {
   }
   // What a layout would give the label itself as its least size.
   QSize SmartMinimum() const { return label_->minimumSizeHint().expandedTo(label_->minimumSize()); }
-  void TakeHints() {
-    hint_ = label_->sizeHint();
+  // Takes the label's hints and limits; true when the page's layout must
+  // hear of them (the size hint moves with every other hint of a label that
+  // does not wrap its words).
+  bool TakeHints() {
+    const QSize hint = label_->sizeHint();
+    const bool moved = hint != hint_ || label_->minimumSize() != minimum_size_ ||
+                       label_->maximumSize() != maximumSize();
+    hint_ = hint;
     minimum_size_ = label_->minimumSize();
     minimum_hint_ = SmartMinimum();
     setMaximumSize(label_->maximumSize());
@@ -98,6 +96,7 @@ class SteadyCell final : public QWidget {
       digits_of_one_width_ = DigitsOfOneWidth(label_->fontMetrics());
     }
     shape_ = Shape(label_->text());
+    return moved;
   }
 
   QLabel* label_;
