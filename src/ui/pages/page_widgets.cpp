@@ -46,6 +46,7 @@ class SteadyCell final : public QWidget {
   explicit SteadyCell(QLabel* label) : QWidget(label->parentWidget()), label_(label) {
     setSizePolicy(label->sizePolicy());
     label->setParent(this);
+    label->setAutoFillBackground(true);
     label->show();
     TakeHints();
   }
