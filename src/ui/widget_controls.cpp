@@ -15,6 +15,9 @@
 #include <QTableWidget>
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <string>
+#include <unordered_map>
 
 namespace qmx {
 namespace {
@@ -76,41 +79,56 @@ QTableWidgetItem* WidgetControls::FindCell(std::string_view name, bool create) c
   return item;
 }
 
-namespace {
-
 // The widgets found under one root, kept as long as the root lives: every
 // poll cycle and every click makes a WidgetControls of its own, and a search
 // of the whole window for each name it touches cost more than the rest of a
-// cycle together.
-class NameCache final : public QObject {
+// cycle together.  A poll cycle still looks up some fifty names: the names
+// are looked up as they come, without a copy.
+class WidgetNameCache final : public QObject {
  public:
-  QHash<QString, QPointer<QWidget>> widgets;
+  QWidget* Find(QWidget* root, std::string_view name) {
+    const auto it = widgets_.find(name);
+    if (it != widgets_.end() && !it->second.isNull()) return it->second.data();
+    const QString key = ToQString(name);
+    QWidget* widget = root->objectName() == key ? root : root->findChild<QWidget*>(key);
+    if (widget == nullptr) return nullptr;
+    widgets_.insert_or_assign(std::string(name), widget);
+    // A widget renamed since keeps no claim on the name.
+    connect(widget, &QObject::objectNameChanged, this,
+            [this, old = std::string(name)] { widgets_.erase(old); });
+    return widget;
+  }
+
+ private:
+  struct NameHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view name) const noexcept {
+      return std::hash<std::string_view>{}(name);
+    }
+  };
+  std::unordered_map<std::string, QPointer<QWidget>, NameHash, std::equal_to<>> widgets_;
 };
 
-NameCache& CacheOf(QWidget* root) {
-  static QHash<const QWidget*, QPointer<NameCache>> caches;
-  QPointer<NameCache>& cache = caches[root];
+namespace {
+
+WidgetNameCache* CacheOf(QWidget* root) {
+  static QHash<const QWidget*, QPointer<WidgetNameCache>> caches;
+  QPointer<WidgetNameCache>& cache = caches[root];
   if (cache == nullptr) {
     // A child of the root: it goes with it, and a new root at the same
     // address finds none.
-    cache = new NameCache;
+    cache = new WidgetNameCache;
     cache->setParent(root);
   }
-  return *cache;
+  return cache.data();
 }
 
 }  // namespace
 
 QWidget* WidgetControls::Find(std::string_view name) const {
   if (root_ == nullptr) return nullptr;
-  const QString key = ToQString(name);
-  QHash<QString, QPointer<QWidget>>& cache = CacheOf(root_).widgets;
-  const auto it = cache.constFind(key);
-  // A widget renamed since keeps no claim on the name.
-  if (it != cache.constEnd() && !it->isNull() && (*it)->objectName() == key) return it->data();
-  QWidget* widget = root_->objectName() == key ? root_.data() : root_->findChild<QWidget*>(key);
-  if (widget != nullptr) cache.insert(key, widget);
-  return widget;
+  if (cache_ == nullptr) cache_ = CacheOf(root_);
+  return cache_->Find(root_, name);
 }
 
 std::string WidgetControls::Text(std::string_view name) const {

@@ -16,6 +16,8 @@ class QTableWidgetItem;
 
 namespace qmx {
 
+class WidgetNameCache;
+
 // The colour the widget paints over most of its inner area, as the operator
 // sees it: the text area of a memo or list, the face of a panel inside its
 // frame.  Text and frame lines are outvoted by the background around them.
@@ -48,6 +50,8 @@ class WidgetControls final : public Controls {
 
  private:
   QPointer<QWidget> root_;
+  // The root's widgets by name (a child of the root), found on first use.
+  mutable WidgetNameCache* cache_ = nullptr;
 };
 
 }  // namespace qmx
