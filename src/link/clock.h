@@ -57,6 +57,9 @@ class Waiter {
   // became ready (a descriptor that hung up counts as ready: the read that
   // follows finds out).
   virtual bool WaitFor(int fd, short events, int64_t ms) = 0;
+  // The descriptor of the last waits is about to be closed: a waiter that
+  // keeps watching it from one wait to the next lets go of it.
+  virtual void Release() {}
 };
 
 // poll(), for a program with no window to serve.

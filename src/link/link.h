@@ -74,6 +74,7 @@ class Link {
   // Waits through `waiter` (not owned; null: the pump's 10 ms slices): the
   // pauses, and the reads of every port the link opens from now on.
   void SetWaiter(Waiter* waiter) {
+    if (waiter_ != nullptr && waiter_ != waiter) waiter_->Release();
     waiter_ = waiter;
     if (port_ != nullptr) port_->SetWaiter(waiter_);
   }
@@ -110,6 +111,7 @@ class Link {
   // sequence; unit tests hand the link a scripted port this way (and the
   // link never opens a port of its own behind it).
   void AttachPortForTesting(std::unique_ptr<SerialPort> port) {
+    DropPort();
     port_ = std::move(port);
     if (port_ != nullptr) port_->SetWaiter(waiter_);
   }
@@ -144,6 +146,11 @@ class Link {
   void ReleaseGonePort();
   // The port failure of a device that went away from under the open port.
   PortFault GoneFault(uint16_t number);
+  // Closes the port; the waiter first lets go of its descriptor.
+  void DropPort() {
+    if (port_ != nullptr && waiter_ != nullptr) waiter_->Release();
+    port_.reset();
+  }
 
   PortProvider& ports_;
   Clock& clock_;

@@ -60,7 +60,7 @@ OpenResult Link::OpenPort(uint16_t port, uint16_t baud_code, uint16_t byte_size,
     return result;
   }
   // One handle in the program: the old one goes first, whatever follows.
-  port_.reset();
+  DropPort();
   // From now on the link keeps this port open, failed or not (see RestorePort).
   port_wanted_ = true;
 
@@ -115,7 +115,7 @@ OpenResult Link::OpenCurrentPort(uint16_t report_failure) {
 void Link::ClosePort() {
   // Same rule as the open: never while a transaction is using the port.
   if (in_transaction_) return;
-  port_.reset();
+  DropPort();
   port_wanted_ = false;
 }
 
@@ -146,7 +146,7 @@ void Link::RestorePort() {
 void Link::ReleaseGonePort() {
   if (port_ == nullptr || !port_->Gone()) return;
   const std::string cause = port_->GoneCause();
-  port_.reset();
+  DropPort();
   // A device that is back already is opened by the next transaction; until
   // then the port is closed for no reason the operator must act on.  A
   // network port says itself why its connection is not there.

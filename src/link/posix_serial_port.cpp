@@ -486,14 +486,17 @@ size_t PosixSerialPort::Read(uint8_t* data, size_t size, const EventPump* pump) 
     napped_us = nap_us;
     ++last_read_waits_;
     if (nap_us > 0) {
-      const timespec pause{0, static_cast<long>(nap_us * 1000)};
-      ::clock_nanosleep(CLOCK_MONOTONIC, 0, &pause, nullptr);
       // A long answer streams in for tens of milliseconds of naps: with a
-      // waiter the window is still served every slice, by the pump.
-      if (waiter_ != nullptr && NowUs() - served_us >= kSliceUs) {
+      // waiter the window is still served every slice, by the pump.  It is
+      // served before the nap, while the driver's buffer has just been
+      // emptied: the waiter's notifier then finds nothing to read, and stays
+      // on for the next wait.
+      if (waiter_ != nullptr && now - served_us >= kSliceUs) {
         if (pump != nullptr && *pump) (*pump)();
         served_us = NowUs();
       }
+      const timespec pause{0, static_cast<long>(nap_us * 1000)};
+      ::clock_nanosleep(CLOCK_MONOTONIC, 0, &pause, nullptr);
     } else if (waiter_ != nullptr) {
       // The window serves its events inside the wait: no pump.  A device
       // that hung up wakes the wait, and the read that follows finds it.

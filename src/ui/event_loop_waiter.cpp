@@ -2,7 +2,7 @@
 
 #include <poll.h>
 
-#include <QElapsedTimer>
+#include <QAbstractEventDispatcher>
 #include <QEventLoop>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -15,9 +15,7 @@ EventLoopWaiter::EventLoopWaiter() {
   // The read time-outs are counted in milliseconds; a coarse timer would
   // stretch an interval of 24 ms by several.
   deadline_.setTimerType(Qt::PreciseTimer);
-  QObject::connect(&deadline_, &QTimer::timeout, &deadline_, [this] {
-    if (loop_ != nullptr) loop_->quit();
-  });
+  QObject::connect(&deadline_, &QTimer::timeout, &deadline_, [this] { timed_out_ = true; });
 }
 
 EventLoopWaiter::~EventLoopWaiter() = default;
@@ -32,11 +30,13 @@ QSocketNotifier* EventLoopWaiter::NotifierFor(int fd, short events) {
     notifier_ = std::make_unique<QSocketNotifier>(fd, type);
     notifier_->setEnabled(false);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] {
-      ready_ = true;
-      // Only once: the loop ends, and a notifier that fired again before it
-      // did would only ask for a second ending.
+      if (waiting_ && waited_fd_ == notifier_->socket()) {
+        ready_ = true;
+        return;
+      }
+      // Ready while nobody waits for it (bytes during a pause, or between
+      // the reads of an answer): quiet until the next wait.
       notifier_->setEnabled(false);
-      if (loop_ != nullptr) loop_->quit();
     });
   }
   return notifier_.get();
@@ -45,32 +45,37 @@ QSocketNotifier* EventLoopWaiter::NotifierFor(int fd, short events) {
 bool EventLoopWaiter::WaitFor(int fd, short events, int64_t ms) {
   ++waits_;
   if (ms <= 0) return false;
-  if (loop_ != nullptr) {
+  if (waiting_) {
     // Asked to wait from inside a wait (a handler served by the outer one):
     // the kept notifier and timer belong to the outer wait.
     return PollWaiter().WaitFor(fd, events, ms);
   }
-  QEventLoop loop;
-  loop_ = &loop;
+  QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+  if (dispatcher == nullptr) return PollWaiter().WaitFor(fd, events, ms);
+  waiting_ = true;
   ready_ = false;
+  timed_out_ = false;
+  waited_fd_ = fd;
   QSocketNotifier* notifier = fd >= 0 ? NotifierFor(fd, events) : nullptr;
-  if (notifier != nullptr) notifier->setEnabled(true);
-  QElapsedTimer waited;
-  waited.start();
+  if (notifier != nullptr && !notifier->isEnabled()) notifier->setEnabled(true);
   deadline_.start(static_cast<int>(std::min<int64_t>(ms, INT32_MAX)));
-  const int code = loop.exec();
-  deadline_.stop();
-  if (notifier != nullptr) notifier->setEnabled(false);
-  loop_ = nullptr;
-  const bool ready = ready_;
-  if (code == -1 && !ready) {
-    // The program is quitting: every event loop is being left, a nested one
-    // returns at once, and waiting in it would spin.  There is nothing to
-    // serve any more; the rest of the wait is a plain one.
-    return PollWaiter().WaitFor(fd, events, std::max<int64_t>(0, ms - waited.elapsed()));
+  // The turns of the event loop itself, not a nested QEventLoop: leaving one
+  // wakes the loop once more only to find it left.  Each turn sleeps until
+  // something is to be done (the window's events, the descriptor, the
+  // deadline) and does it; the notifier and the timer only raise a flag.
+  while (!ready_ && !timed_out_) {
+    dispatcher->processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
   }
-  if (ready) ++woken_;
-  return ready;
+  deadline_.stop();
+  waiting_ = false;
+  waited_fd_ = -1;
+  if (ready_) ++woken_;
+  return ready_;
+}
+
+void EventLoopWaiter::Release() {
+  // Never from inside a wait: the link closes no port while it reads.
+  if (!waiting_) notifier_.reset();
 }
 
 }  // namespace qmx
