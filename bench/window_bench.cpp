@@ -188,8 +188,9 @@ int main(int argc, char** argv) {
   const unsigned cycles = context.measurement.counters.cycles - cycles_start;
   const double elapsed = static_cast<double>(since.elapsed());
   // Request 8 + answer 103 bytes, then 8 + 9, at 11 bits a character, each
-  // read ended by the 24 ms interval; then the 1000 ms pause between cycles.
-  const double floor_ms = (8 + 103 + 8 + 9) * 11.0 * 1000.0 / 19200.0 + 2 * 24.0 + 1000.0;
+  // read ended by the 24 ms interval; then the pause between cycles.
+  const int pause = pause_ms > 0 ? pause_ms : 1000;
+  const double floor_ms = (8 + 103 + 8 + 9) * 11.0 * 1000.0 / 19200.0 + 2 * 24.0 + pause;
   std::printf("poll at 19200 baud for %.0f s%s, %s: %u cycles, exchange errors %u\n",
               elapsed / 1000,
               monitor ? " with the exchange monitor shown"
@@ -209,8 +210,8 @@ int main(int argc, char** argv) {
     std::printf("  event loop held at most %lld ms (lateness of a 10 ms timer)\n",
                 static_cast<long long>(worst));
   }
-  std::printf("  cycle period %.1f ms, floor %.1f ms (two reads + the 1000 ms pause)\n",
-              cycles ? elapsed / cycles : 0.0, floor_ms);
+  std::printf("  cycle period %.1f ms, floor %.1f ms (two reads + the %d ms pause)\n",
+              cycles ? elapsed / cycles : 0.0, floor_ms, pause);
   std::printf("  main-thread CPU %.2f ms per cycle (reads, decode, display, record line)\n",
               cycles ? cpu / cycles : 0.0);
   std::printf("  main-thread wake-ups %.1f per cycle\n",

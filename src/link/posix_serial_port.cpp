@@ -29,9 +29,8 @@ namespace {
 constexpr int64_t kSliceUs = 10'000;
 // Allowance for a write on top of twice its transmission time.
 constexpr int64_t kWriteGraceUs = 1'000'000;
-// Batching of a streaming answer: the longest nap between reads and the
-// shortest nap worth taking.
-constexpr int64_t kNapUs = 4'000;
+// Batching of a streaming answer: the shortest nap worth taking.  The
+// longest is half the interval time-out (and a slice).
 constexpr int64_t kMinNapChars = 2;
 // A wait through the waiter on a read without any time limit.
 constexpr int64_t kUnlimitedWaitUs = 1'000'000;
@@ -466,11 +465,14 @@ size_t PosixSerialPort::Read(uint8_t* data, size_t size, const EventPump* pump) 
 
     // While an answer streams in, one wake-up per byte costs more than the
     // transfer itself.  So, while bytes keep coming, let a few characters
-    // (at most kNapUs, never more than are still expected) gather in the
-    // driver's buffer before reading them, up to the last one.  A nap that
-    // brought less than half of what the line could carry means the answer
-    // slowed down or ended: the next wait is a poll, which stamps the next
-    // byte exactly and sees the interval after the last one.
+    // (at most half the interval, never more than are still expected) gather
+    // in the driver's buffer before reading them, up to the last one.  A nap
+    // that brought less than half of what the line could carry means the
+    // answer slowed down or ended: the next wait is a poll, which stamps the
+    // next byte exactly and sees the interval after the last one.  So a nap
+    // sees the end of an answer at most half an interval late, and a gap
+    // inside it as long as the interval cannot pass unseen: it would have to
+    // fit into the half of a nap that brought no byte and the nap after it.
     // A wait through the waiter takes all of the time left at once; a read
     // without any limit still looks up now and then.
     const int64_t whole_wait_us = std::min(left, kUnlimitedWaitUs);
@@ -480,7 +482,8 @@ size_t PosixSerialPort::Read(uint8_t* data, size_t size, const EventPump* pump) 
     const size_t remaining = size - got;
     int64_t nap_us = 0;
     if (flowing) {
-      nap_us = std::min({left, kNapUs, static_cast<int64_t>(remaining) * char_us});
+      const int64_t longest = interval_on ? interval_us / 2 : kSliceUs;
+      nap_us = std::min({left, longest, static_cast<int64_t>(remaining) * char_us});
       if (nap_us < kMinNapChars * char_us) nap_us = 0;
     }
     napped_us = nap_us;

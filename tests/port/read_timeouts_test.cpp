@@ -204,22 +204,38 @@ TEST_F(PortReadTest, StreamingAnswerComesWholeInFewWaitsAndEndsOneIntervalAfterI
 
 TEST_F(PortReadTest, PauseLongerThanTheIntervalInsideAStreamingAnswerEndsTheRead) {
   // The batching must not hide a broken answer: what came before the pause
-  // is all the read returns, one interval (and at most one short nap) after
-  // the pause began.
-  port_->SetTimeouts({24, 24, 2000});
-  ExpectTimely([&](Outcome& out) {
-    port_->Purge();
-    double pause_began = 0;
-    std::thread peer([&] { pause_began = SendPaced(pty_, 103, 60, 60); });
-    const size_t got = TimedRead(105);
-    const double ended = MonotonicMs();
-    peer.join();
-    SleepMs(5);
-    port_->Purge();
-    out.Equal("count", got, size_t{60});
-    out.Below("ms from the pause to the end of the read", ended - pause_began, 24 + 4 + 8);
-    out.Equal("the read waited the interval", ended - pause_began >= 24 - 1, true);
-  });
+  // is all the read returns, one interval (and at most half an interval of
+  // nap) after the pause began.  With a short interval the pause is only a
+  // little longer than it, and it begins at several points of the naps.
+  static constexpr struct {
+    uint32_t interval_ms;
+    int pause_ms;
+    size_t pause_after[3];
+  } kCases[] = {
+      {24, 60, {60, 60, 60}},
+      {4, 6, {50, 55, 61}},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE("interval " + std::to_string(c.interval_ms) + " ms");
+    port_->SetTimeouts({c.interval_ms, 24, 2000});
+    ExpectTimely([&](Outcome& out) {
+      for (const size_t after : c.pause_after) {
+        port_->Purge();
+        double pause_began = 0;
+        std::thread peer([&] { pause_began = SendPaced(pty_, 103, after, c.pause_ms); });
+        const size_t got = TimedRead(105);
+        const double ended = MonotonicMs();
+        peer.join();
+        SleepMs(5);
+        port_->Purge();
+        const double interval = c.interval_ms;
+        out.Equal("count", got, after);
+        out.Below("ms from the pause to the end of the read", ended - pause_began,
+                  interval + interval / 2 + 8);
+        out.Equal("the read waited the interval", ended - pause_began >= interval - 1, true);
+      }
+    });
+  }
 }
 
 TEST_F(PortReadTest, ZeroLimitsWaitForTheFullCount) {
