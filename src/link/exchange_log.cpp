@@ -1,5 +1,7 @@
 #include "link/exchange_log.h"
 
+#include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 #include <string>
 
@@ -9,45 +11,53 @@
 namespace qmx {
 namespace {
 
-// One part of the trace: the file is opened for appending, written and closed
-// again, so the trace survives a crash of the program and can be read or
-// deleted between transactions.  A file that cannot be opened drops the
+// One part of the trace, put together and then appended to the file in one
+// write, so the trace survives a crash of the program and can be read or
+// deleted between transactions.  A file that cannot be written drops the
 // part: the exchange must go on whatever happens to its trace.  The open
 // never waits, and a name taken by a FIFO, a device or a folder is refused
 // (the log tells the operator once).
 class LogPart {
  public:
-  explicit LogPart(AppendFile& file) : file_(file.file()) {}
-  LogPart(const LogPart&) = delete;
-  LogPart& operator=(const LogPart&) = delete;
+  const std::string& text() const { return text_; }
 
-  std::FILE* file() const { return file_; }
+  void Text(std::string_view text) { text_.append(text); }
 
-  void Text(std::string_view text) { std::fwrite(text.data(), 1, text.size(), file_); }
+  [[gnu::format(printf, 2, 3)]] void Format(const char* format, ...) {
+    char line[160];
+    va_list args;
+    va_start(args, format);
+    const int n = std::vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    if (n > 0) text_.append(line, std::min(static_cast<size_t>(n), sizeof line - 1));
+  }
 
   // Day month year, then the time of day with `separator` between hour,
   // minute and second.
   void Time(const LocalTime& t, char separator) {
-    std::fprintf(file_, "%02u %02u %02u %02u%c%02u%c%02u.%03u \r\n", t.day, t.month, t.year, t.hour,
-                 separator, t.minute, separator, t.second, t.millisecond);
+    Format("%02u %02u %02u %02u%c%02u%c%02u.%03u \r\n", t.day, t.month, t.year, t.hour, separator,
+           t.minute, separator, t.second, t.millisecond);
   }
 
   void Attempt(unsigned repetitions) {
     if (repetitions == 0) {
-      std::fprintf(file_, "Attempt:%u\r\n", repetitions);
+      Format("Attempt:%u\r\n", repetitions);
     } else {
       // The asterisks make repetitions stand out when scrolling a long trace.
-      std::fprintf(file_, "Attempt:%u                                        *************\r\n",
-                   repetitions);
+      Format("Attempt:%u                                        *************\r\n", repetitions);
     }
   }
 
   void Bytes(const uint8_t* bytes, size_t size) {
-    for (size_t i = 0; i < size; ++i) std::fprintf(file_, " %02x", bytes[i]);
+    static constexpr char kDigits[] = "0123456789abcdef";
+    for (size_t i = 0; i < size; ++i) {
+      const char hex[3] = {' ', kDigits[bytes[i] >> 4], kDigits[bytes[i] & 0xF]};
+      text_.append(hex, sizeof hex);
+    }
   }
 
  private:
-  std::FILE* file_;
+  std::string text_;
 };
 
 }  // namespace
@@ -56,17 +66,21 @@ std::string TraceRefusedText(const std::string& path, const std::string& cause) 
   return "Обмен не записывается в файл " + path + ": " + cause + ".";
 }
 
-// Opens the trace for one part; the operator hears of a refused name once.
-bool ExchangeLog::Open(AppendFile& file) {
+// Appends one part to the trace; the operator hears of a refused name once.
+void ExchangeLog::Write(std::string_view part) {
   const std::string& path = settings_.log_file_name;
-  if (file.ok()) {
-    refusals_.Written(path);
-    return true;
+  switch (file_.Append(path, part)) {
+    case KeptAppendFile::Outcome::kWritten:
+      refusals_.Written(path);
+      break;
+    case KeptAppendFile::Outcome::kRefused:
+      if (refusals_.FirstRefusal(path) && refusal_reporter_) {
+        refusal_reporter_(TraceRefusedText(path, file_.cause()));
+      }
+      break;
+    case KeptAppendFile::Outcome::kFailed:
+      break;
   }
-  if (file.refused() && refusals_.FirstRefusal(path) && refusal_reporter_) {
-    refusal_reporter_(TraceRefusedText(path, file.cause()));
-  }
-  return false;
 }
 
 void ExchangeLog::ReadRequest(unsigned repetitions, const uint8_t* request, size_t size) {
@@ -76,14 +90,13 @@ void ExchangeLog::ReadRequest(unsigned repetitions, const uint8_t* request, size
     observer_->OnRequest(now, clock_.NowMs(), repetitions, {}, request, size);
   }
   if (!Enabled()) return;
-  AppendFile file(settings_.log_file_name);
-  if (!Open(file)) return;
-  LogPart part(file);
+  LogPart part;
   part.Text("\r\n____________________________\r\n");
   part.Time(now, '-');
   part.Attempt(repetitions);
   part.Text("Send:\r\n");
   part.Bytes(request, size);
+  Write(part.text());
 }
 
 void ExchangeLog::ReadAnswer(const uint8_t* answer, size_t size) {
@@ -91,13 +104,12 @@ void ExchangeLog::ReadAnswer(const uint8_t* answer, size_t size) {
   const LocalTime now = clock_.LocalNow();
   if (observer_ != nullptr) observer_->OnAnswer(now, clock_.NowMs(), answer, size);
   if (!Enabled()) return;
-  AppendFile file(settings_.log_file_name);
-  if (!Open(file)) return;
-  LogPart part(file);
+  LogPart part;
   part.Text("\r\n");
   part.Time(now, '-');
   part.Text("Answ:\r\n");
   part.Bytes(answer, size);
+  Write(part.text());
 }
 
 void ExchangeLog::WriteRequest(std::string_view description, const uint8_t* request, size_t size,
@@ -108,14 +120,13 @@ void ExchangeLog::WriteRequest(std::string_view description, const uint8_t* requ
     observer_->OnRequest(now, clock_.NowMs(), repetitions, description, request, size);
   }
   if (!Enabled()) return;
-  AppendFile file(settings_.log_file_name);
-  if (!Open(file)) return;
-  LogPart part(file);
+  LogPart part;
   part.Text("\r\n____________________________\r\n");
   part.Time(now, '-');
   part.Text(description);
   part.Text("\r\n\r\nSend:\r\n");
   part.Bytes(request, size);
+  Write(part.text());
 }
 
 void ExchangeLog::WriteAnswer(unsigned repetitions, const uint8_t* answer, size_t size) {
@@ -123,24 +134,22 @@ void ExchangeLog::WriteAnswer(unsigned repetitions, const uint8_t* answer, size_
   const LocalTime now = clock_.LocalNow();
   if (observer_ != nullptr) observer_->OnAnswer(now, clock_.NowMs(), answer, size);
   if (!Enabled()) return;
-  AppendFile file(settings_.log_file_name);
-  if (!Open(file)) return;
-  LogPart part(file);
+  LogPart part;
   part.Text("\r\n\r\n");
   part.Time(now, ':');
   part.Attempt(repetitions);
   part.Text("Answ:\r\n");
   part.Bytes(answer, size);
+  Write(part.text());
 }
 
 void ExchangeLog::Note(std::string_view text) {
   if (!Enabled()) return;
-  AppendFile file(settings_.log_file_name);
-  if (!Open(file)) return;
-  LogPart part(file);
+  LogPart part;
   part.Text("\r\n");
   part.Text(text);
   part.Text("\r\n");
+  Write(part.text());
 }
 
 void ExchangeLog::Outcome(uint16_t status, uint16_t exception, int64_t started_ms) {
@@ -152,9 +161,7 @@ void ExchangeLog::Outcome(uint16_t status, uint16_t exception, int64_t started_m
 
 void ExchangeLog::WriteStatus(uint16_t status, uint16_t exception) {
   if (!Enabled()) return;
-  AppendFile file(settings_.log_file_name);
-  if (!Open(file)) return;
-  LogPart part(file);
+  LogPart part;
   static constexpr struct {
     uint16_t bit;
     std::string_view line;
@@ -167,13 +174,14 @@ void ExchangeLog::WriteStatus(uint16_t status, uint16_t exception) {
       {kStatusCrcError, "не сошлась контрольная сумма\r\n"},
       {kStatusNoAnswer, "совсем ничего не пришло\r\n"},
   };
-  std::fprintf(part.file(), "\r\nout=%x\r\n", static_cast<unsigned>(status));
+  part.Format("\r\nout=%x\r\n", static_cast<unsigned>(status));
   for (const auto& entry : kBitLines) {
     if ((status & entry.bit) != 0) part.Text(entry.line);
   }
   if ((status & kStatusException) != 0) {
-    std::fprintf(part.file(), "modbus_err=%x\r\n", static_cast<unsigned>(exception));
+    part.Format("modbus_err=%x\r\n", static_cast<unsigned>(exception));
   }
+  Write(part.text());
 }
 
 }  // namespace qmx

@@ -55,21 +55,26 @@ class ExchangeLog {
   using RefusalReporter = std::function<void(const std::string& text)>;
   void SetRefusalReporter(RefusalReporter reporter) { refusal_reporter_ = std::move(reporter); }
 
+  // Closes the trace file until the next part (the window does so whenever
+  // it has no exchange to run).
+  void ReleaseFile() { file_.Release(); }
+
   // Monotonic start of a transaction for its outcome; -1 while unobserved.
   int64_t TransactionStart() const { return observer_ != nullptr ? clock_.NowMs() : -1; }
   // How the transaction begun at `started_ms` ended (observer only).
   void Outcome(uint16_t status, uint16_t exception, int64_t started_ms);
 
  private:
-  // The trace file opened for one part; false (and the operator told, once)
-  // when it is not open.
-  bool Open(AppendFile& file);
+  // Appends one part to the trace file (the operator told, once, when its
+  // name is refused).
+  void Write(std::string_view part);
 
   Clock& clock_;
   const LinkSettings& settings_;
   ExchangeObserver* observer_ = nullptr;
   RefusalReporter refusal_reporter_;
   RefusalNotices refusals_;
+  KeptAppendFile file_;
 };
 
 }  // namespace qmx

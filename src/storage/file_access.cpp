@@ -52,7 +52,11 @@ std::string WriteFailureCause(const std::string& path, int error) {
   }
 }
 
-AppendFile::AppendFile(const std::string& path) {
+namespace {
+
+// The descriptor of the regular file at `path`, opened for appending (and
+// `info` about it), or -1 with `cause` and `refused` set.
+int OpenForAppend(const std::string& path, struct stat* info, std::string* cause, bool* refused) {
   // Without O_NONBLOCK a FIFO nobody reads would hold the open for ever;
   // with it the open of such a FIFO fails at once (ENXIO), and one that a
   // reader holds opens but is refused below.
@@ -60,20 +64,28 @@ AppendFile::AppendFile(const std::string& path) {
       open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
   if (fd < 0) {
     const int error = errno;
-    cause_ = NotRegularFileCause(path);
-    refused_ = !cause_.empty();
-    if (!refused_) cause_ = WriteFailureCause(path, error);
-    return;
+    *cause = NotRegularFileCause(path);
+    *refused = !cause->empty();
+    if (!*refused) *cause = WriteFailureCause(path, error);
+    return -1;
   }
-  struct stat info {};
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+  if (fstat(fd, info) != 0 || !S_ISREG(info->st_mode)) {
     close(fd);
-    refused_ = true;
-    cause_ = KindCause(info.st_mode);
-    return;
+    *refused = true;
+    *cause = KindCause(info->st_mode);
+    return -1;
   }
   // A regular file never makes a write wait; the plain flags are its own.
   fcntl(fd, F_SETFL, O_APPEND);
+  return fd;
+}
+
+}  // namespace
+
+AppendFile::AppendFile(const std::string& path) {
+  struct stat info {};
+  const int fd = OpenForAppend(path, &info, &cause_, &refused_);
+  if (fd < 0) return;
   file_ = fdopen(fd, "a");
   if (file_ == nullptr) {
     cause_ = WriteFailureCause(path, errno);
@@ -95,6 +107,48 @@ bool AppendFile::Close() {
   const bool closed = std::fclose(file_) == 0;
   file_ = nullptr;
   return closed;
+}
+
+KeptAppendFile::Outcome KeptAppendFile::Append(const std::string& path, std::string_view text) {
+  if (fd_ >= 0) {
+    // Still the file under that name?  One look instead of an open, a
+    // close and their checks.
+    struct stat now {};
+    if (path != path_ || stat(path.c_str(), &now) != 0 || now.st_dev != device_ ||
+        now.st_ino != inode_) {
+      Release();
+    }
+  }
+  if (fd_ < 0) {
+    struct stat info {};
+    bool refused = false;
+    cause_.clear();
+    fd_ = OpenForAppend(path, &info, &cause_, &refused);
+    if (fd_ < 0) return refused ? Outcome::kRefused : Outcome::kFailed;
+    path_ = path;
+    device_ = info.st_dev;
+    inode_ = info.st_ino;
+  }
+  size_t written = 0;
+  while (written < text.size()) {
+    const ssize_t n = write(fd_, text.data() + written, text.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      cause_ = WriteFailureCause(path, n < 0 ? errno : 0);
+      // The next part opens the name again: the disk may have room by then.
+      Release();
+      return Outcome::kFailed;
+    }
+    written += static_cast<size_t>(n);
+  }
+  return Outcome::kWritten;
+}
+
+void KeptAppendFile::Release() {
+  if (fd_ < 0) return;
+  close(fd_);
+  fd_ = -1;
+  path_.clear();
 }
 
 bool RefusalNotices::FirstRefusal(const std::string& path) {

@@ -162,6 +162,13 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
   new SearchController(context_, this);
   new NetworkPortsCommand(context_, this, network_ports_action_);
   new DebugPollController(context_, *this);
+  // The trace file stays open while exchanges follow one another, and is
+  // closed whenever none is left to run (between poll cycles too).
+  if (context_.gate != nullptr) {
+    connect(context_.gate, &ExchangeGate::busyChanged, this, [this](bool busy) {
+      if (!busy) context_.link.log().ReleaseFile();
+    });
+  }
   resize(kDesignWidth, kDesignHeight);
   SetEngineeringView(false);
 }

@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -80,6 +81,57 @@ TEST_F(FileAccessTest, WhatIsNotARegularFileIsRefusedWithoutWaiting) {
     EXPECT_EQ(cause, c.cause) << c.path;
   }
   EXPECT_TRUE(fs::is_fifo(At("fifo")));
+}
+
+// The kept trace file: whatever happened to the name between two parts, the
+// second goes to the file under the name then, and each part is in the file
+// as soon as Append returns (read here while the file is still held).
+TEST_F(FileAccessTest, AKeptFileFollowsItsNameFromPartToPart) {
+  const std::string path = At("COM.txt");
+  const struct {
+    const char* between;
+    std::function<void()> act;
+    std::string moved;  // what the file moved aside holds afterwards
+    std::string after;  // what the name holds afterwards
+  } cases[] = {
+      {"nothing", [] {}, "", "first second"},
+      {"deleted", [&] { fs::remove(path); }, "", "second"},
+      {"renamed", [&] { fs::rename(path, At("old.txt")); }, "first ", "second"},
+      {"replaced",
+       [&] {
+         fs::rename(path, At("old.txt"));
+         std::ofstream(path) << "new ";
+       },
+       "first ", "new second"},
+      {"released", [] {}, "", "first second"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.between);
+    fs::remove(path);
+    fs::remove(At("old.txt"));
+    KeptAppendFile file;
+    ASSERT_EQ(file.Append(path, "first "), KeptAppendFile::Outcome::kWritten) << file.cause();
+    EXPECT_EQ(Text(path), "first ");
+    c.act();
+    if (std::string(c.between) == "released") file.Release();
+    EXPECT_EQ(file.Append(path, "second"), KeptAppendFile::Outcome::kWritten);
+    EXPECT_TRUE(file.open());
+    EXPECT_EQ(Text(path), c.after);
+    EXPECT_EQ(fs::exists(At("old.txt")) ? Text(At("old.txt")) : "", c.moved);
+  }
+  // Another name, and a name now taken by a FIFO: refused without waiting.
+  KeptAppendFile file;
+  ASSERT_EQ(file.Append(path, "x"), KeptAppendFile::Outcome::kWritten);
+  EXPECT_EQ(file.Append(At("other.txt"), "y"), KeptAppendFile::Outcome::kWritten);
+  EXPECT_EQ(Text(At("other.txt")), "y");
+  fs::remove(At("other.txt"));
+  ASSERT_TRUE(MakeFifo(At("other.txt")));
+  KeptAppendFile::Outcome outcome = KeptAppendFile::Outcome::kWritten;
+  ASSERT_TRUE(
+      ReturnsWithoutWaiting(At("other.txt"), [&] { outcome = file.Append(At("other.txt"), "z"); }));
+  EXPECT_EQ(outcome, KeptAppendFile::Outcome::kRefused);
+  EXPECT_EQ(file.cause(), "под этим именем находится не обычный файл");
+  EXPECT_FALSE(file.open());
 }
 
 TEST(RefusalNotices, EachNameIsToldOnceAndAgainOnlyAfterAWrite) {
