@@ -6,7 +6,10 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <QAbstractEventDispatcher>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QStringList>
 #include <QTimer>
 
 namespace qmx {
@@ -73,6 +76,49 @@ TEST(EventLoopWaiterTest, TheKeptNotifierFollowsTheDescriptorAndSleepsBetweenWai
   EXPECT_GE(took.elapsed(), 35);
   EXPECT_TRUE(nested_ready);
   for (int fd : {a[0], a[1], b[0], b[1]}) ::close(fd);
+}
+
+// Turns of the event loop in `ms` milliseconds with nothing else to do.
+int TurnsIn(int ms) {
+  int turns = 0;
+  QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+  const QMetaObject::Connection counting =
+      QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, [&turns] { ++turns; });
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
+  QObject::disconnect(counting);
+  return turns;
+}
+
+QStringList warnings;
+void KeepWarning(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  if (type == QtWarningMsg) warnings << text;
+}
+
+// Between waits the notifier stays on: bytes nobody waits for must not keep
+// the window turning, and a descriptor the link closes must be let go first.
+TEST(EventLoopWaiterTest, TheNotifierLeftOnIsQuietOnStrayBytesAndLetGoBeforeAClose) {
+  int a[2];
+  ASSERT_EQ(::pipe(a), 0);
+  EventLoopWaiter waiter;
+  EXPECT_FALSE(waiter.WaitFor(a[0], POLLIN, 10));
+  const char byte = 1;
+  ASSERT_EQ(::write(a[1], &byte, 1), 1);
+  EXPECT_LT(TurnsIn(50), 20);
+  QElapsedTimer took;
+  took.start();
+  EXPECT_TRUE(waiter.WaitFor(a[0], POLLIN, 2000));
+  EXPECT_LT(took.elapsed(), 1000);
+
+  warnings.clear();
+  const QtMessageHandler previous = qInstallMessageHandler(KeepWarning);
+  waiter.Release();
+  ::close(a[0]);
+  TurnsIn(30);
+  qInstallMessageHandler(previous);
+  EXPECT_TRUE(warnings.isEmpty()) << warnings.join(QLatin1Char('\n')).toStdString();
+  ::close(a[1]);
 }
 
 }  // namespace
