@@ -46,7 +46,7 @@ class SystemClock final : public Clock {
 
 // Waits that cost nothing: the caller sleeps until a descriptor is ready or
 // the time is up, instead of waking every 10 ms to let the window breathe.
-// The window's waiter runs a nested event loop on a socket notifier and a
+// The window's waiter turns the event loop on a socket notifier and a
 // timer, so the window serves its events while the link waits; the
 // command-line tool's is poll(); the tests' moves a virtual clock.
 class Waiter {
