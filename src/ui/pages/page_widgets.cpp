@@ -46,6 +46,8 @@ class SteadyCell final : public QWidget {
   explicit SteadyCell(QLabel* label) : QWidget(label->parentWidget()), label_(label) {
     setSizePolicy(label->sizePolicy());
     label->setParent(this);
+    // Opaque: a new number repaints the label alone, not every widget
+    // beneath it down to the window (the same colour, painted again).
     label->setAutoFillBackground(true);
     label->show();
     TakeHints();
