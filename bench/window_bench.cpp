@@ -15,6 +15,9 @@
 // sets the pause between cycles instead of the program's 1000 ms: at 10 ms
 // the cycles follow one another and their cost is that of the work, not of
 // what a machine charges a thread that wakes after a long sleep.
+// It also prints the event loop's turns per cycle, and what a bare wake-up
+// of a thread costs on the machine: the part of a cycle's CPU that is the
+// machine's price for waking up, not the program's work.
 // Run by hand:
 //   build/bench/qmx41-window-bench [SECONDS] [--monitor] [--trend] [--slices] [--no-probe]
 //                                  [--pause MS]
@@ -22,6 +25,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QChartView>
 #include <QComboBox>
@@ -71,6 +75,19 @@ long ThreadWakeUps() {
     if (line.rfind("voluntary_ctxt_switches:", 0) == 0) return std::atol(line.c_str() + 24);
   }
   return 0;
+}
+
+// What this machine charges a thread for one wake-up and nothing else: the
+// CPU of a sleep of `sleep_us`, in microseconds.  A virtual machine charges
+// tens of microseconds; the poll cycle's own work is what is left of its CPU
+// after its wake-ups at this price.
+double BareWakeUpUs(long sleep_us, int sleeps) {
+  const double start = ThreadCpuMs();
+  for (int i = 0; i < sleeps; ++i) {
+    const timespec pause{0, sleep_us * 1000};
+    clock_nanosleep(CLOCK_MONOTONIC, 0, &pause, nullptr);
+  }
+  return (ThreadCpuMs() - start) * 1000.0 / sleeps;
 }
 
 long ResidentKib() {
@@ -154,6 +171,12 @@ int main(int argc, char** argv) {
   if (start == nullptr) return 1;
   QTimer::singleShot(300, start, &QPushButton::click);
 
+  // Turns of the event loop: each processEvents of a wait, a pump or the
+  // main loop tells it is awake once.
+  long turns = 0;
+  bool counting = false;
+  QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake,
+                   [&] { turns += counting ? 1 : 0; });
   QElapsedTimer since;
   since.start();
   qint64 last = since.elapsed();
@@ -174,6 +197,7 @@ int main(int argc, char** argv) {
     cpu_start = ThreadCpuMs();
     wakeups_start = ThreadWakeUps();
     cycles_start = context.measurement.counters.cycles;
+    counting = true;
     since.restart();
     last = 0;
   });
@@ -214,8 +238,13 @@ int main(int argc, char** argv) {
               cycles ? elapsed / cycles : 0.0, floor_ms, pause);
   std::printf("  main-thread CPU %.2f ms per cycle (reads, decode, display, record line)\n",
               cycles ? cpu / cycles : 0.0);
-  std::printf("  main-thread wake-ups %.1f per cycle\n",
-              cycles ? static_cast<double>(wakeups) / cycles : 0.0);
+  std::printf("  main-thread wake-ups %.1f per cycle, event-loop turns %.1f per cycle\n",
+              cycles ? static_cast<double>(wakeups) / cycles : 0.0,
+              cycles ? static_cast<double>(turns) / cycles : 0.0);
+  // After sleeps as long as a nap.
+  std::printf(
+      "  a bare wake-up costs %.0f us of CPU here (a thread that sleeps 10 ms, 100 times)\n",
+      BareWakeUpUs(10'000, 100));
   server.Stop();
   sim.join();
 
