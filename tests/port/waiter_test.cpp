@@ -1,7 +1,6 @@
 // Waits that cost nothing: with a waiter the link's pauses and the ports'
 // reads hand their whole wait to it, instead of waking every 10 ms to pump
 // the window.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -25,47 +24,11 @@ class CountingWaiter final : public Waiter {
     calls.push_back({fd, events, ms});
     return waiter_.WaitFor(fd, events, ms);
   }
-  // Whether the descriptor of the last wait was still open when the waiter
-  // was asked to let go of it.
-  void Release() override {
-    released_open.push_back(!calls.empty() && ::fcntl(calls.back().fd, F_GETFD) != -1);
-  }
   std::vector<VirtualWaiter::Call> calls;
-  std::vector<bool> released_open;
 
  private:
   PollWaiter waiter_;
 };
-
-// A waiter may keep watching the port's descriptor between waits: the link
-// has it let go before the port closes, however the port goes.
-TEST(WaiterTest, TheLinkLetsTheWaiterGoOfAPortBeforeClosingIt) {
-  VirtualClock clock;
-  test::NoPortProvider ports;
-  Link link(ports, clock);
-  CountingWaiter waiter;
-  link.SetWaiter(&waiter);
-  for (const char* way : {"closed", "replaced"}) {
-    SCOPED_TRACE(way);
-    test::PtyPair pty;
-    ASSERT_TRUE(pty.ok());
-    std::string error;
-    auto port = PosixSerialPort::OpenPath(pty.slave_path(), LineConfig{}, &error);
-    ASSERT_NE(port, nullptr) << error;
-    port->SetTimeouts(ReadTimeouts{5, 0, 20});
-    link.AttachPortForTesting(std::move(port));
-    uint16_t value = 0;
-    uint16_t exception = 0;
-    link.ReadHoldingRegisters(0, 1, &value, &exception);
-    waiter.released_open.clear();
-    if (std::string(way) == "closed") {
-      link.ClosePort();
-    } else {
-      link.AttachPortForTesting(nullptr);
-    }
-    EXPECT_EQ(waiter.released_open, std::vector<bool>{true});
-  }
-}
 
 TEST(WaiterTest, ThePausesOfTheLinkAreOneWaitEachAndPumpNothing) {
   VirtualClock clock;
