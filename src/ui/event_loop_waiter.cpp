@@ -74,8 +74,11 @@ bool EventLoopWaiter::WaitFor(int fd, short events, int64_t ms) {
 }
 
 void EventLoopWaiter::Release() {
-  // Never from inside a wait: the link closes no port while it reads.
-  if (!waiting_) notifier_.reset();
+  // A wait on the notifier's own descriptor keeps it: the link closes no
+  // port under a read.  A pause may serve a handler that closes the port.
+  if (notifier_ != nullptr && (!waiting_ || waited_fd_ != notifier_->socket())) {
+    notifier_.reset();
+  }
 }
 
 }  // namespace qmx
