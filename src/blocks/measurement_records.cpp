@@ -51,17 +51,25 @@ std::string ModuleRecordLine(const LocalTime& t, const ModuleData& d) {
 }
 
 bool AppendRecordLine(const std::string& path, const std::string& line, RecordRefusals* refusals) {
-  AppendFile file(path);
-  if (!file.ok()) {
-    if (file.refused() && refusals != nullptr && refusals->told.FirstRefusal(path)) {
-      refusals->news =
-          "Результаты измерений не записываются в файл " + path + ": " + file.cause() + ".";
-    }
-    return false;
+  if (refusals == nullptr) {
+    AppendFile file(path);
+    const bool written = file.Write(line);
+    return file.Close() && written;
   }
-  if (refusals != nullptr) refusals->told.Written(path);
-  const bool written = file.Write(line);
-  return file.Close() && written;
+  switch (refusals->file.Append(path, line)) {
+    case KeptAppendFile::Outcome::kWritten:
+      refusals->told.Written(path);
+      return true;
+    case KeptAppendFile::Outcome::kRefused:
+      if (refusals->told.FirstRefusal(path)) {
+        refusals->news = "Результаты измерений не записываются в файл " + path + ": " +
+                         refusals->file.cause() + ".";
+      }
+      return false;
+    case KeptAppendFile::Outcome::kFailed:
+      break;
+  }
+  return false;
 }
 
 bool WriteMeasurementRecord(const RecordFiles& files, RecordKind kind, Clock& clock,

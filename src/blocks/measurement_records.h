@@ -43,16 +43,19 @@ std::string ModuleRecordLine(const LocalTime& stamp, const ModuleData& data);
 // than a regular file (a FIFO, a device, a folder): which of them the
 // operator has been told of, and the text of a refusal that is news, which
 // the caller shows and clears.  A name is told once, and again only after a
-// line has been written to it in between.
+// line has been written to it in between.  The record file a poll writes
+// to is kept open from one line to the next (see KeptAppendFile).
 struct RecordRefusals {
   RefusalNotices told;
   std::string news;  // "Результаты измерений не записываются в файл <path>: <cause>."
+  KeptAppendFile file;
 };
 
 // Appends `line` to `path`, creating the file when absent.  False when the
 // file cannot be opened or written.  The open never waits: a name taken by
 // something other than a regular file is refused, and `refusals` (when
-// given) learns of it.  Other failures are not reported.
+// given, and then its file kept open) learns of it.  Other failures are
+// not reported.
 bool AppendRecordLine(const std::string& path, const std::string& line,
                       RecordRefusals* refusals = nullptr);
 

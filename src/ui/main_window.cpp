@@ -162,12 +162,17 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
   new SearchController(context_, this);
   new NetworkPortsCommand(context_, this, network_ports_action_);
   new DebugPollController(context_, *this);
-  // The trace file stays open while exchanges follow one another, and is
-  // closed whenever none is left to run (between poll cycles too).
+  // The trace and the record file stay open while exchanges follow one
+  // another and while a poll goes on, and are closed as soon as neither is
+  // the case: the operator may then move them or take out their disk.
   if (context_.gate != nullptr) {
-    connect(context_.gate, &ExchangeGate::busyChanged, this, [this](bool busy) {
-      if (!busy) context_.link.log().ReleaseFile();
-    });
+    const auto release = [this] {
+      if (context_.gate->Busy() || context_.measurement_polling || context_.module_polling) return;
+      context_.link.log().ReleaseFile();
+      context_.measurement.record_refusals.file.Release();
+    };
+    connect(context_.gate, &ExchangeGate::busyChanged, this, release);
+    connect(polling, &PollingController::measurementPollChanged, this, release);
   }
   resize(kDesignWidth, kDesignHeight);
   SetEngineeringView(false);
