@@ -30,7 +30,7 @@ constexpr int64_t kSliceUs = 10'000;
 // Allowance for a write on top of twice its transmission time.
 constexpr int64_t kWriteGraceUs = 1'000'000;
 // Batching of a streaming answer: the shortest nap worth taking.  The
-// longest is half the interval time-out (and a slice).
+// longest is half the interval time-out.
 constexpr int64_t kMinNapChars = 2;
 // A wait through the waiter on a read without any time limit.
 constexpr int64_t kUnlimitedWaitUs = 1'000'000;
@@ -483,7 +483,7 @@ size_t PosixSerialPort::Read(uint8_t* data, size_t size, const EventPump* pump) 
     int64_t nap_us = 0;
     if (flowing) {
       const int64_t longest = interval_on ? interval_us / 2 : kSliceUs;
-      nap_us = std::min({left, longest, static_cast<int64_t>(remaining) * char_us});
+      nap_us = std::min({whole_wait_us, longest, static_cast<int64_t>(remaining) * char_us});
       if (nap_us < kMinNapChars * char_us) nap_us = 0;
     }
     napped_us = nap_us;
