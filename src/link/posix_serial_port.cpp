@@ -31,7 +31,7 @@ constexpr int64_t kSliceUs = 10'000;
 constexpr int64_t kWriteGraceUs = 1'000'000;
 // Batching of a streaming answer: the shortest nap worth taking.  The
 // longest is half the interval time-out.
-constexpr int64_t kMinNapChars = 2;
+constexpr int64_t kMinNapChars = 3;
 // A wait through the waiter on a read without any time limit.
 constexpr int64_t kUnlimitedWaitUs = 1'000'000;
 
