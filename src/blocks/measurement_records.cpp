@@ -56,20 +56,12 @@ bool AppendRecordLine(const std::string& path, const std::string& line, RecordRe
     const bool written = file.Write(line);
     return file.Close() && written;
   }
-  switch (refusals->file.Append(path, line)) {
-    case KeptAppendFile::Outcome::kWritten:
-      refusals->told.Written(path);
-      return true;
-    case KeptAppendFile::Outcome::kRefused:
-      if (refusals->told.FirstRefusal(path)) {
-        refusals->news = "Результаты измерений не записываются в файл " + path + ": " +
-                         refusals->file.cause() + ".";
-      }
-      return false;
-    case KeptAppendFile::Outcome::kFailed:
-      break;
+  const KeptAppendFile::Outcome outcome = refusals->file.AppendTold(path, line, refusals->told);
+  if (outcome == KeptAppendFile::Outcome::kRefused) {
+    refusals->news =
+        "Результаты измерений не записываются в файл " + path + ": " + refusals->file.cause() + ".";
   }
-  return false;
+  return outcome == KeptAppendFile::Outcome::kWritten;
 }
 
 bool WriteMeasurementRecord(const RecordFiles& files, RecordKind kind, Clock& clock,

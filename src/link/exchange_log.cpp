@@ -69,17 +69,9 @@ std::string TraceRefusedText(const std::string& path, const std::string& cause) 
 // Appends one part to the trace; the operator hears of a refused name once.
 void ExchangeLog::Write(std::string_view part) {
   const std::string& path = settings_.log_file_name;
-  switch (file_.Append(path, part)) {
-    case KeptAppendFile::Outcome::kWritten:
-      refusals_.Written(path);
-      break;
-    case KeptAppendFile::Outcome::kRefused:
-      if (refusals_.FirstRefusal(path) && refusal_reporter_) {
-        refusal_reporter_(TraceRefusedText(path, file_.cause()));
-      }
-      break;
-    case KeptAppendFile::Outcome::kFailed:
-      break;
+  if (file_.AppendTold(path, part, refusals_) == KeptAppendFile::Outcome::kRefused &&
+      refusal_reporter_) {
+    refusal_reporter_(TraceRefusedText(path, file_.cause()));
   }
 }
 

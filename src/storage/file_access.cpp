@@ -144,6 +144,14 @@ KeptAppendFile::Outcome KeptAppendFile::Append(const std::string& path, std::str
   return Outcome::kWritten;
 }
 
+KeptAppendFile::Outcome KeptAppendFile::AppendTold(const std::string& path, std::string_view text,
+                                                   RefusalNotices& notices) {
+  const Outcome outcome = Append(path, text);
+  if (outcome == Outcome::kWritten) notices.Written(path);
+  if (outcome == Outcome::kRefused && !notices.FirstRefusal(path)) return Outcome::kFailed;
+  return outcome;
+}
+
 void KeptAppendFile::Release() {
   if (fd_ < 0) return;
   close(fd_);

@@ -55,38 +55,6 @@ class AppendFile {
   std::string cause_;
 };
 
-// A text file that takes a part every transaction (the exchange trace),
-// kept open between parts instead of opened and closed for each: that cost
-// more than the rest of the writing.  Yet every part goes to the file that is
-// under the name when it is written: one deleted, renamed or replaced since
-// is let go and the name opened afresh, as AppendFile would.  Nothing waits
-// in a buffer (what Append wrote survives a crash of the program), and
-// Release closes the file: the window does so whenever it has no exchange to
-// run, so that the trace can be moved and its disk taken out.
-class KeptAppendFile {
- public:
-  enum class Outcome { kWritten, kFailed, kRefused };
-
-  KeptAppendFile() = default;
-  ~KeptAppendFile() { Release(); }
-  KeptAppendFile(const KeptAppendFile&) = delete;
-  KeptAppendFile& operator=(const KeptAppendFile&) = delete;
-
-  // Appends `text` to the file at `path`.  kRefused: the name is taken by
-  // something other than a regular file; cause() says why it was not written.
-  Outcome Append(const std::string& path, std::string_view text);
-  const std::string& cause() const { return cause_; }
-  bool open() const { return fd_ >= 0; }
-  void Release();
-
- private:
-  int fd_ = -1;
-  std::string path_;
-  dev_t device_ = 0;
-  ino_t inode_ = 0;
-  std::string cause_;
-};
-
 // Which refused files the operator has been told about: a file is told
 // once, and again only after a write to it has gone through in between.
 class RefusalNotices {
@@ -99,6 +67,42 @@ class RefusalNotices {
 
  private:
   std::vector<std::string> told_;
+};
+
+// A text file that takes a part every transaction or poll cycle (the
+// exchange trace, a record file),
+// kept open between parts instead of opened and closed for each: that cost
+// more than the rest of the writing.  Yet every part goes to the file that is
+// under the name when it is written: one deleted, renamed or replaced since
+// is let go and the name opened afresh, as AppendFile would.  Nothing waits
+// in a buffer (what Append wrote survives a crash of the program), and
+// Release closes the file: the window does so whenever it has no exchange to
+// run and no poll going, so that the file can be moved and its disk taken out.
+class KeptAppendFile {
+ public:
+  enum class Outcome { kWritten, kFailed, kRefused };
+
+  KeptAppendFile() = default;
+  ~KeptAppendFile() { Release(); }
+  KeptAppendFile(const KeptAppendFile&) = delete;
+  KeptAppendFile& operator=(const KeptAppendFile&) = delete;
+
+  // Appends `text` to the file at `path`.  kRefused: the name is taken by
+  // something other than a regular file; cause() says why it was not written.
+  Outcome Append(const std::string& path, std::string_view text);
+  // Append, with the operator's notices kept: kRefused only when the
+  // refusal is news to the operator (told once, again after a written part).
+  Outcome AppendTold(const std::string& path, std::string_view text, RefusalNotices& notices);
+  const std::string& cause() const { return cause_; }
+  bool open() const { return fd_ >= 0; }
+  void Release();
+
+ private:
+  int fd_ = -1;
+  std::string path_;
+  dev_t device_ = 0;
+  ino_t inode_ = 0;
+  std::string cause_;
 };
 
 }  // namespace qmx
